@@ -1,0 +1,65 @@
+// The registration table and the profile file tolvare.ini that keeps it between runs.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tolvare {
+
+struct MarkRecord {
+    std::wstring mark;     // extension without the dot, upper case as the editor stores it
+    std::wstring program;  // program path
+    std::wstring name;     // description
+    bool operator==(const MarkRecord&) const = default;
+};
+
+// Rows are numbered from 1, as everywhere in the program; an empty table has no rows at all.
+class MarkTable {
+public:
+    MarkRecord& operator[](int i) { return rows_.at(static_cast<size_t>(i) - 1); }
+    const MarkRecord& operator[](int i) const { return rows_.at(static_cast<size_t>(i) - 1); }
+    int16_t UBound() const { return static_cast<int16_t>(rows_.size()); }
+    bool Empty() const { return rows_.empty(); }
+    void Erase() { rows_.clear(); }
+    // Grows or shrinks to rows 1..count, keeping the rows that stay.
+    void Resize(int count) { rows_.resize(count > 0 ? static_cast<size_t>(count) : 0); }
+    void Append(MarkRecord row) { rows_.push_back(std::move(row)); }
+    std::vector<MarkRecord>& Rows() { return rows_; }
+    const std::vector<MarkRecord>& Rows() const { return rows_; }
+
+private:
+    std::vector<MarkRecord> rows_;
+};
+
+// The most rows a table holds: row numbers are 16-bit.
+inline constexpr int kMaxRows = 32767;
+// The most registrations one extension has.
+inline constexpr int kMaxPerMark = 10;
+
+extern MarkTable markTable;
+extern int16_t markCount;
+
+// Replaces the table with every registration of the profile file; returns the row count.
+int16_t GetMarkProfileAll(MarkTable& table);
+// Replaces the table with the registrations of one extension (keys E_0..E_9); returns 0..10.
+int16_t GetMarkProfile(MarkTable& table, std::wstring_view mark);
+// Writes the table whole to the profile file, sorted, keeping the old file as the ".bk" backup.
+void SaveMarkProfileAll(MarkTable& table);
+// Ascending by mark, then name, in the exact order of the program's exchange sort.
+void SortMarkTable(MarkTable& table);
+
+// The value of `key` in `section` of an INI file, or `defaultValue`.
+std::wstring GetProfileValue(std::wstring_view section, std::wstring_view key,
+                             std::wstring_view defaultValue, const std::wstring& path);
+// The same lookup over the file's bytes already in memory.
+std::wstring LookupProfileValue(std::string_view fileBytes, std::wstring_view section,
+                                std::wstring_view key, std::wstring_view defaultValue);
+// The n-th (1-based) comma-separated field of a value; empty when there is none.
+std::wstring GetField(std::wstring_view value, int16_t n);
+
+// The profile file's text for a sorted table, exactly as SaveMarkProfileAll writes it.
+std::vector<std::wstring> ProfileLines(const MarkTable& table);
+
+}  // namespace tolvare

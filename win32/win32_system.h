@@ -1,0 +1,44 @@
+// The system interface on Windows: the product's own implementation.
+#pragma once
+
+#include "core/system.h"
+
+namespace tolvare {
+
+class Win32System : public System {
+public:
+    std::string ToCp932(std::wstring_view text, bool* lossy = nullptr) override;
+    std::wstring FromCp932(std::string_view bytes) override;
+    std::wstring ToUpper(std::wstring_view text) override;
+
+    ReadStatus ReadWholeFile(const std::wstring& path, std::string& bytes, SysError& err) override;
+    std::unique_ptr<OutFile> CreateOutFile(const std::wstring& path, SysError& err) override;
+    bool CopyFileOver(const std::wstring& from, const std::wstring& to, SysError& err) override;
+    bool DeleteFileAt(const std::wstring& path, SysError& err) override;
+    bool ReplaceFileWith(const std::wstring& from, const std::wstring& to, SysError& err) override;
+
+    std::optional<std::wstring> ShortPathName(const std::wstring& path) override;
+    std::wstring FirstDirEntry(const std::wstring& pattern, bool includeDirs) override;
+    std::optional<uint32_t> FileAttributes(const std::wstring& path) override;
+
+    bool AnotherInstanceRunning() override;
+    std::wstring CommandArgs() override;
+    std::wstring ExeDirectory() override;
+    uint32_t StartProcess(const std::wstring& commandLine, SysError& err) override;
+    std::wstring ErrorText(uint32_t code) override;
+
+    int64_t MonotonicMs() override;
+    void WaitForEvents(int64_t maxMs) override;
+
+    void Beep() override;
+    int MessageBox(const std::wstring& text, const std::wstring& title, unsigned style) override;
+    void ShowList(bool modal) override;
+    void ShowEditor() override;
+    void ShowSelect() override;
+};
+
+// The argument text of a command line: everything after the program's own name (quoted or
+// not) and the blanks that follow it, verbatim.
+std::wstring ArgumentsOf(const wchar_t* commandLine);
+
+}  // namespace tolvare

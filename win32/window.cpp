@@ -1,0 +1,279 @@
+// Base of every TOLVARE window: see window.h.
+#include "win32/window.h"
+
+#include <algorithm>
+
+namespace tolvare {
+
+namespace {
+
+constexpr wchar_t kUiFace[] = L"ＭＳ Ｐゴシック";
+constexpr int kUiPoints = 9;
+
+using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
+
+GetDpiForWindowFn DpiForWindowFn() {
+    static GetDpiForWindowFn fn = reinterpret_cast<GetDpiForWindowFn>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
+    return fn;
+}
+
+using AdjustForDpiFn = BOOL(WINAPI*)(LPRECT, DWORD, BOOL, DWORD, UINT);
+
+AdjustForDpiFn AdjustRectForDpiFn() {
+    static AdjustForDpiFn fn = reinterpret_cast<AdjustForDpiFn>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleW(L"user32.dll"), "AdjustWindowRectExForDpi")));
+    return fn;
+}
+
+// Windows that run TOLVARE's keyboard handling; the main loop asks them first.
+std::vector<HWND>& OurWindows() {
+    static std::vector<HWND> windows;
+    return windows;
+}
+
+}  // namespace
+
+int WindowDpi(HWND hwnd) {
+    if (auto fn = DpiForWindowFn(); fn != nullptr && hwnd != nullptr) {
+        if (UINT dpi = fn(hwnd); dpi != 0) return static_cast<int>(dpi);
+    }
+    HDC dc = GetDC(nullptr);
+    int dpi = dc != nullptr ? GetDeviceCaps(dc, LOGPIXELSY) : 96;
+    if (dc != nullptr) ReleaseDC(nullptr, dc);
+    return dpi > 0 ? dpi : 96;
+}
+
+Window::~Window() {
+    if (hwnd_ != nullptr) DestroyWindow(hwnd_);
+    for (auto& f : fonts_) DeleteObject(f.font);
+}
+
+bool Window::CreateTop(const wchar_t* className, const wchar_t* caption, DWORD style,
+                       DWORD exStyle, HWND owner, int clientWidthTw, int clientHeightTw) {
+    HINSTANCE instance = GetModuleHandleW(nullptr);
+    WNDCLASSEXW wc{};
+    if (!GetClassInfoExW(instance, className, &wc)) {
+        wc.cbSize = sizeof wc;
+        wc.lpfnWndProc = StaticProc;
+        wc.hInstance = instance;
+        wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
+        wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+        wc.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(1));
+        wc.lpszClassName = className;
+        if (RegisterClassExW(&wc) == 0) return false;
+    }
+    clientWidthTw_ = clientWidthTw;
+    clientHeightTw_ = clientHeightTw;
+    hwnd_ = CreateWindowExW(exStyle | WS_EX_CONTROLPARENT, className, caption, style,
+                            CW_USEDEFAULT, CW_USEDEFAULT, 100, 100, owner, nullptr, instance, this);
+    if (hwnd_ == nullptr) return false;
+    OurWindows().push_back(hwnd_);
+    dpi_ = WindowDpi(hwnd_);
+    uiFont_ = MakeFont(kUiFace, kUiPoints, SHIFTJIS_CHARSET);
+    SetClientSizeTw(clientWidthTw, clientHeightTw);
+    return true;
+}
+
+HFONT Window::MakeFont(const wchar_t* face, int points, BYTE charset) {
+    LOGFONTW lf{};
+    lf.lfHeight = -MulDiv(points, dpi_, 72);
+    lf.lfCharSet = charset;
+    lf.lfQuality = DEFAULT_QUALITY;
+    lstrcpynW(lf.lfFaceName, face, LF_FACESIZE);
+    HFONT font = CreateFontIndirectW(&lf);
+    if (font != nullptr) fonts_.push_back({font, face, points, charset});
+    return font;
+}
+
+HWND Window::AddControl(const wchar_t* cls, const wchar_t* text, DWORD style, DWORD exStyle,
+                        int id, RectTw rect, RectTw parentOffset) {
+    HWND control = CreateWindowExW(exStyle, cls, text, style | WS_CHILD, 0, 0, 0, 0, hwnd_,
+                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                                   GetModuleHandleW(nullptr), nullptr);
+    if (control == nullptr) return nullptr;
+    SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(uiFont_), FALSE);
+    placed_.push_back({control, rect, parentOffset});
+    MoveControl(control, rect);
+    return control;
+}
+
+void Window::MoveControl(HWND control, RectTw rect) {
+    auto it = std::find_if(placed_.begin(), placed_.end(),
+                           [control](const Placed& p) { return p.control == control; });
+    RectTw offset{0, 0, 0, 0};
+    if (it != placed_.end()) {
+        it->rect = rect;
+        offset = it->offset;
+    } else {
+        placed_.push_back({control, rect, offset});
+    }
+    const int left = Tw(offset.left + rect.left);
+    const int top = Tw(offset.top + rect.top);
+    SetWindowPos(control, nullptr, left, top, Tw(offset.left + rect.left + rect.width) - left,
+                 Tw(offset.top + rect.top + rect.height) - top, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+RectTw Window::ControlRect(HWND control) const {
+    for (const auto& p : placed_) {
+        if (p.control == control) return p.rect;
+    }
+    return {0, 0, 0, 0};
+}
+
+void Window::SetClientSizeTw(int widthTw, int heightTw) {
+    clientWidthTw_ = widthTw;
+    clientHeightTw_ = heightTw;
+    RECT r{0, 0, Tw(widthTw), Tw(heightTw)};
+    const DWORD style = static_cast<DWORD>(GetWindowLongPtrW(hwnd_, GWL_STYLE));
+    const DWORD exStyle = static_cast<DWORD>(GetWindowLongPtrW(hwnd_, GWL_EXSTYLE));
+    if (auto adjust = AdjustRectForDpiFn()) {
+        adjust(&r, style, FALSE, exStyle, static_cast<UINT>(dpi_));
+    } else {
+        AdjustWindowRectEx(&r, style, FALSE, exStyle);
+    }
+    SetWindowPos(hwnd_, nullptr, 0, 0, r.right - r.left, r.bottom - r.top,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    // The frame the platform really drew may differ from the computed one: measure and correct.
+    RECT client{}, outer{};
+    GetClientRect(hwnd_, &client);
+    GetWindowRect(hwnd_, &outer);
+    const int wantW = Tw(widthTw), wantH = Tw(heightTw);
+    if (client.right != wantW || client.bottom != wantH) {
+        SetWindowPos(hwnd_, nullptr, 0, 0, (outer.right - outer.left) + wantW - client.right,
+                     (outer.bottom - outer.top) + wantH - client.bottom,
+                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+}
+
+void Window::CentreOnScreen() {
+    RECT outer{};
+    GetWindowRect(hwnd_, &outer);
+    const int w = outer.right - outer.left, h = outer.bottom - outer.top;
+    const int screenW = GetSystemMetrics(SM_CXSCREEN), screenH = GetSystemMetrics(SM_CYSCREEN);
+    SetWindowPos(hwnd_, nullptr, (screenW - w) / 2, (screenH - h) / 2, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void Window::PlaceAll() {
+    const auto placed = placed_;
+    for (const auto& p : placed) MoveControl(p.control, p.rect);
+}
+
+void Window::ApplyDpi(int dpi, const RECT* suggested) {
+    dpi_ = dpi;
+    std::vector<FontEntry> old;
+    old.swap(fonts_);
+    for (const auto& f : old) {
+        HFONT replacement = MakeFont(f.face, f.points, f.charset);
+        if (uiFont_ == f.font) uiFont_ = replacement;
+        for (const auto& p : placed_) {
+            if (reinterpret_cast<HFONT>(SendMessageW(p.control, WM_GETFONT, 0, 0)) == f.font) {
+                SendMessageW(p.control, WM_SETFONT, reinterpret_cast<WPARAM>(replacement), TRUE);
+            }
+        }
+    }
+    for (const auto& f : old) DeleteObject(f.font);
+    if (suggested != nullptr) {
+        SetWindowPos(hwnd_, nullptr, suggested->left, suggested->top,
+                     suggested->right - suggested->left, suggested->bottom - suggested->top,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    SetClientSizeTw(clientWidthTw_, clientHeightTw_);
+    PlaceAll();
+}
+
+void Window::RunModal(HWND owner) {
+    if (owner != nullptr) EnableWindow(owner, FALSE);
+    ShowWindow(hwnd_, SW_SHOW);
+    SetForegroundWindow(hwnd_);
+    modal_ = true;
+    ++modalDepth_;
+    MSG msg{};
+    bool quit = false;
+    while (modal_ && hwnd_ != nullptr) {
+        const BOOL got = GetMessageW(&msg, nullptr, 0, 0);
+        if (got == 0 || got == -1) {
+            quit = got == 0;
+            break;
+        }
+        if (!PreTranslate(&msg)) {
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+    }
+    --modalDepth_;
+    modal_ = false;
+    // The owner takes the activation back before this window disappears.
+    if (owner != nullptr) EnableWindow(owner, TRUE);
+    if (hwnd_ != nullptr) DestroyWindow(hwnd_);
+    if (quit) PostQuitMessage(static_cast<int>(msg.wParam));
+}
+
+bool Window::PreTranslate(MSG* msg) {
+    if (msg->hwnd == nullptr) return false;
+    HWND root = GetAncestor(msg->hwnd, GA_ROOT);
+    const auto& ours = OurWindows();
+    if (root == nullptr || std::find(ours.begin(), ours.end(), root) == ours.end()) return false;
+    return IsDialogMessageW(root, msg) != FALSE;
+}
+
+bool Window::AnyOpen() { return !OurWindows().empty(); }
+
+int Window::RunMessageLoop() {
+    MSG msg{};
+    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+        if (!PreTranslate(&msg)) {
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+    }
+    return static_cast<int>(msg.wParam);
+}
+
+LRESULT Window::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
+    switch (msg) {
+    case WM_DPICHANGED:
+        ApplyDpi(HIWORD(wParam), reinterpret_cast<const RECT*>(lParam));
+        return 0;
+    case WM_COMMAND:
+        // The dialog manager turns Enter and Esc into IDOK and IDCANCEL; no button of ours has
+        // those ids, and neither key presses a button.
+        if (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL) return 0;
+        break;
+    default:
+        break;
+    }
+    return DefWindowProcW(hwnd_, msg, wParam, lParam);
+}
+
+LRESULT CALLBACK Window::StaticProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    Window* self = nullptr;
+    if (msg == WM_NCCREATE) {
+        self = static_cast<Window*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+        self->hwnd_ = hwnd;
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+    } else {
+        self = reinterpret_cast<Window*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    }
+    if (self == nullptr) return DefWindowProcW(hwnd, msg, wParam, lParam);
+    LRESULT result = 0;
+    try {
+        result = self->HandleMessage(msg, wParam, lParam);
+    } catch (...) {
+        // Exceptions never cross into user32.
+        result = 0;
+    }
+    if (msg == WM_NCDESTROY) {
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+        auto& ours = OurWindows();
+        ours.erase(std::remove(ours.begin(), ours.end(), hwnd), ours.end());
+        self->hwnd_ = nullptr;
+        self->placed_.clear();
+        self->modal_ = false;
+        self->OnDestroyed();
+    }
+    return result;
+}
+
+}  // namespace tolvare

@@ -1,0 +1,101 @@
+// Base of every TOLVARE window: binds the C++ object to its HWND, places controls from the
+// design's twips with the window's DPI, keeps one font per window and runs modal loops.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+namespace tolvare {
+
+// Twips to pixels at a DPI: the one conversion of the program (1440 twips = 1 inch).
+inline int TwipsToPixels(int twips, int dpi) { return MulDiv(twips, dpi, 1440); }
+inline int PixelsToTwips(int pixels, int dpi) { return MulDiv(pixels, 1440, dpi); }
+
+// A rectangle of the design, in twips.
+struct RectTw {
+    int left, top, width, height;
+};
+
+class Window {
+public:
+    Window() = default;
+    Window(const Window&) = delete;
+    Window& operator=(const Window&) = delete;
+    virtual ~Window();
+
+    HWND hwnd() const { return hwnd_; }
+    int dpi() const { return dpi_; }
+    int Tw(int twips) const { return TwipsToPixels(twips, dpi_); }
+
+    // Shows the window and runs its own loop until EndModal or until it is destroyed; the owner
+    // is disabled meanwhile and enabled again before this window goes away.
+    void RunModal(HWND owner);
+    void EndModal() { modal_ = false; }
+    bool IsModalRunning() const { return modalDepth_ > 0; }
+
+    // The dialog manager's keyboard handling (Tab, access keys) for whichever TOLVARE window the
+    // message belongs to; the main loop calls it before dispatching.
+    static bool PreTranslate(MSG* msg);
+    // Runs the message loop until WM_QUIT; returns its exit code.
+    static int RunMessageLoop();
+    // Whether any TOLVARE window exists (the program lives while one does).
+    static bool AnyOpen();
+
+protected:
+    // Creates the top-level window with a client area of the given size in twips, centred by
+    // the caller afterwards. `className` is registered on first use.
+    bool CreateTop(const wchar_t* className, const wchar_t* caption, DWORD style, DWORD exStyle,
+                   HWND owner, int clientWidthTw, int clientHeightTw);
+    // Adds a child control placed from twips, relative to `parentOffset` (a frame's position).
+    HWND AddControl(const wchar_t* cls, const wchar_t* text, DWORD style, DWORD exStyle, int id,
+                    RectTw rect, RectTw parentOffset = {0, 0, 0, 0});
+    // Moves a control to a new design rectangle (buttons created at run time).
+    void MoveControl(HWND control, RectTw rect);
+    RectTw ControlRect(HWND control) const;
+    void SetClientSizeTw(int widthTw, int heightTw);
+    int ClientWidthTw() const { return clientWidthTw_; }
+    int ClientHeightTw() const { return clientHeightTw_; }
+
+    // A font of the window's DPI; fonts made here are deleted with the window.
+    HFONT MakeFont(const wchar_t* face, int points, BYTE charset);
+    HFONT uiFont() const { return uiFont_; }
+    // Centres the outer rectangle on the work area of the window's monitor.
+    void CentreOnScreen();
+
+    virtual LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam);
+    // Called when the window is destroyed (after the controls are gone).
+    virtual void OnDestroyed() {}
+
+private:
+    struct Placed {
+        HWND control;
+        RectTw rect;
+        RectTw offset;
+    };
+    static LRESULT CALLBACK StaticProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+    void ApplyDpi(int dpi, const RECT* suggested);
+    void PlaceAll();
+
+    HWND hwnd_ = nullptr;
+    int dpi_ = 96;
+    int clientWidthTw_ = 0;
+    int clientHeightTw_ = 0;
+    bool modal_ = false;
+    int modalDepth_ = 0;
+    HFONT uiFont_ = nullptr;
+    std::vector<Placed> placed_;
+    struct FontEntry {
+        HFONT font;
+        const wchar_t* face;
+        int points;
+        BYTE charset;
+    };
+    std::vector<FontEntry> fonts_;
+};
+
+// The DPI of a window (per-monitor when the platform knows it).
+int WindowDpi(HWND hwnd);
+
+}  // namespace tolvare
