@@ -20,6 +20,8 @@ inline constexpr int16_t kCallerStartup = 2;
 inline constexpr int kRegisteredLookups = 5;
 
 void Main();
+// Loads every registration and shows the registration list, none selected.
+void OpenList(bool modal);
 // Pauses while the program's windows keep processing their events.
 void WaitMsec(int32_t milliseconds);
 

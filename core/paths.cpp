@@ -1,0 +1,82 @@
+// Short and long forms of paths, and the start of a registered program.
+#include "core/paths.h"
+
+#include "core/messages.h"
+#include "core/profile.h"
+#include "core/startup.h"
+#include "core/system.h"
+#include "core/text.h"
+
+namespace tolvare {
+
+namespace {
+
+constexpr uint32_t kErrorFileNotFound = 2;
+
+bool HasWildcard(std::wstring_view path) { return path.find_first_of(L"*?") != std::wstring_view::npos; }
+
+std::wstring ListedName(const std::wstring& path, bool includeDirs) {
+    // A pattern would list some other entry under this component's place.
+    return HasWildcard(path) ? std::wstring() : Sys().FirstDirEntry(path, includeDirs);
+}
+
+}  // namespace
+
+std::wstring GetShortPath(const std::wstring& path) {
+    auto shortPath = Sys().ShortPathName(path);
+    return shortPath ? *shortPath : path;
+}
+
+std::wstring GetLongPath(const std::wstring& path) {
+    if (path.find(L'~') == std::wstring::npos) return path;
+    // A path that does not exist has no long form; its own text still tells its extension.
+    const auto attributes = Sys().FileAttributes(path);
+    if (!attributes) return path;
+
+    std::wstring result;
+    // The search for separators starts behind the drive ("C:\").
+    for (size_t pos = path.find(L'\\', 3); pos != std::wstring::npos;
+         pos = path.find(L'\\', pos + 1)) {
+        const std::wstring name = ListedName(path.substr(0, pos), true);
+        if (!name.empty()) result += L"\\" + name;
+    }
+    const std::wstring name = ListedName(path, (*attributes & kAttrDirectory) != 0);
+    if (!name.empty()) result += L"\\" + name;
+    return result;
+}
+
+uint32_t RunProgram(const std::wstring& program, const std::wstring& file) {
+    const std::wstring trimmedProgram = Trim(program);
+    std::wstring commandLine = trimmedProgram + L" " + Trim(file);
+    SysError err;
+    uint32_t processId = 0;
+    if (trimmedProgram.empty()) {
+        err = {kErrorFileNotFound, Sys().ErrorText(kErrorFileNotFound)};
+    } else {
+        // A path with a space that is still long (its volume keeps no short names) would be
+        // split by the platform at the space and could start C:\Program.exe instead.
+        if (trimmedProgram.find(L' ') != std::wstring::npos) {
+            const auto attributes = Sys().FileAttributes(trimmedProgram);
+            if (attributes && (*attributes & kAttrDirectory) == 0) {
+                commandLine = L"\"" + trimmedProgram + L"\" " + Trim(file);
+            }
+        }
+        processId = Sys().StartProcess(commandLine, err);
+    }
+    if (processId == 0) {
+        Sys().MessageBox(std::wstring(text::kStartFailed) + L"\r\n" + commandLine + L"\r\n" + err.text,
+                         text::kTitle, kMbIconStop | kMbOk);
+    }
+    return processId;
+}
+
+void LaunchMarkRow(int row, const std::wstring& file, bool listModal) {
+    MarkRecord& record = markTable[row];
+    record.program = GetShortPath(record.program);
+    if (RunProgram(record.program, file) != 0) return;
+    if (Sys().MessageBox(text::kCheckSettings, text::kTitle, kMbIconQuestion | kMbYesNo) == kIdYes) {
+        OpenList(listModal);
+    }
+}
+
+}  // namespace tolvare

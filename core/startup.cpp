@@ -1,0 +1,101 @@
+// Start-up: decides from the command line and the profile file what the program does.
+#include "core/startup.h"
+
+#include <algorithm>
+
+#include "core/messages.h"
+#include "core/paths.h"
+#include "core/profile.h"
+#include "core/system.h"
+#include "core/text.h"
+
+namespace tolvare {
+
+std::wstring profilePath;
+int16_t selectedMark = 0;
+int16_t editorCaller = 0;
+int16_t selectCount = 0;
+std::wstring selectFile;
+
+void OpenList(bool modal) {
+    markCount = GetMarkProfileAll(markTable);
+    selectedMark = 0;
+    Sys().ShowList(modal);
+}
+
+void WaitMsec(int32_t milliseconds) {
+    // A monotonic clock: the wait ends on time across midnight and clock changes alike.
+    const int64_t end = Sys().MonotonicMs() + milliseconds;
+    for (int64_t now = Sys().MonotonicMs(); now < end; now = Sys().MonotonicMs()) {
+        Sys().WaitForEvents(end - now);
+    }
+}
+
+namespace {
+
+// Offers the editor for an extension without registrations; returns how many it has afterwards.
+int16_t RegisterMark(const std::wstring& extension) {
+    const int16_t all = GetMarkProfileAll(markTable);
+    if (all >= kMaxRows) return 0;  // no row number is left for another registration
+    markCount = static_cast<int16_t>(all + 1);
+    markTable.Append({extension, L"", L""});
+    editorCaller = kCallerStartup;
+    selectedMark = markCount;
+    Sys().ShowEditor();
+
+    markCount = GetMarkProfileAll(markTable);
+    const auto& rows = markTable.Rows();
+    const bool found = std::any_of(rows.begin(), rows.end(),
+                                   [&](const MarkRecord& r) { return r.mark == extension; });
+    if (!found) return 0;
+    // The file was written before the dialog closed; a lookup that still misses it (a key and
+    // value naming different extensions) gives up after a few seconds instead of waiting forever.
+    for (int attempt = 1; attempt <= kRegisteredLookups; ++attempt) {
+        if (const int16_t n = GetMarkProfile(markTable, extension); n >= 1) return n;
+        if (attempt < kRegisteredLookups) WaitMsec(1000);
+    }
+    return 0;
+}
+
+}  // namespace
+
+void Main() {
+    if (Sys().AnotherInstanceRunning()) {
+        Sys().MessageBox(text::kSecondInstance, text::kTitle, kMbIconStop | kMbOk);
+        return;
+    }
+    std::wstring given = Sys().CommandArgs();
+    given.erase(std::remove(given.begin(), given.end(), L'"'), given.end());
+
+    profilePath = Sys().ExeDirectory();
+    if (profilePath.empty() || profilePath.back() != L'\\') profilePath += L'\\';
+    profilePath += L"tolvare.ini";
+
+    const std::wstring lookup = given.find(L'~') != std::wstring::npos ? GetLongPath(given) : given;
+    if (lookup.empty()) {
+        OpenList(false);
+        return;
+    }
+    const int16_t dot = InStrLast(lookup, L".", 0);
+    const std::wstring extension = dot > 0 ? ToUpper(std::wstring_view(lookup).substr(dot)) : L"";
+    if (extension.empty() || lookup.back() == L'\\') {
+        OpenList(false);
+        return;
+    }
+
+    int16_t n = GetMarkProfile(markTable, extension);
+    if (n == 0) n = RegisterMark(extension);
+
+    if (n == 1) {
+        LaunchMarkRow(1, given, false);
+    } else if (n < 1) {
+        Sys().MessageBox(text::kNotRegisteredBefore + extension + text::kNotRegisteredAfter,
+                         text::kTitle, kMbIconStop | kMbOk);
+    } else {
+        selectCount = n;
+        selectFile = given;
+        Sys().ShowSelect();
+    }
+}
+
+}  // namespace tolvare

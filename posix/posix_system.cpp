@@ -1,0 +1,254 @@
+// The system interface on Linux (see posix_system.h).
+#include "posix/posix_system.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <fnmatch.h>
+#include <iconv.h>
+#include <spawn.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <clocale>
+#include <cstdio>
+#include <cstring>
+#include <cwctype>
+#include <thread>
+
+extern char** environ;
+
+namespace tolvare {
+
+namespace {
+
+// Converts with iconv; unconvertible input becomes `replacement` and sets `lossy`.
+std::string Convert(const char* to, const char* from, const char* data, size_t size,
+                    size_t unit, const char* replacement, size_t replacementSize, bool* lossy) {
+    iconv_t cd = iconv_open(to, from);
+    if (cd == reinterpret_cast<iconv_t>(-1)) return {};
+    std::string out;
+    char buffer[256];
+    char* in = const_cast<char*>(data);
+    size_t inLeft = size;
+    while (inLeft > 0) {
+        char* outPtr = buffer;
+        size_t outLeft = sizeof buffer;
+        const size_t r = iconv(cd, &in, &inLeft, &outPtr, &outLeft);
+        out.append(buffer, static_cast<size_t>(outPtr - buffer));
+        if (r == static_cast<size_t>(-1) && errno != E2BIG) {
+            if (lossy != nullptr) *lossy = true;
+            out.append(replacement, replacementSize);
+            const size_t skip = std::min(unit, inLeft);
+            in += skip;
+            inLeft -= skip;
+        }
+    }
+    iconv_close(cd);
+    return out;
+}
+
+// Windows separators in the core's paths map to the POSIX ones.
+std::string NativePath(const std::wstring& path) {
+    std::string native = ToUtf8(path);
+    for (auto& c : native) {
+        if (c == '\\') c = '/';
+    }
+    return native;
+}
+
+SysError ErrnoError(int code) {
+    return {static_cast<uint32_t>(code), FromUtf8(std::strerror(code))};
+}
+
+class PosixOutFile : public OutFile {
+public:
+    explicit PosixOutFile(int fd) : fd_(fd) {}
+    ~PosixOutFile() override {
+        if (fd_ >= 0) close(fd_);
+    }
+    bool Write(std::string_view bytes, SysError& err) override {
+        while (!bytes.empty()) {
+            const ssize_t n = write(fd_, bytes.data(), bytes.size());
+            if (n < 0) {
+                if (errno == EINTR) continue;
+                err = ErrnoError(errno);
+                return false;
+            }
+            bytes.remove_prefix(static_cast<size_t>(n));
+        }
+        return true;
+    }
+    bool Commit(SysError& err) override {
+        const bool synced = fsync(fd_) == 0;
+        const int syncErrno = errno;
+        const bool closed = close(fd_) == 0;
+        fd_ = -1;
+        if (!synced || !closed) {
+            err = ErrnoError(synced ? errno : syncErrno);
+            return false;
+        }
+        return true;
+    }
+
+private:
+    int fd_;
+};
+
+}  // namespace
+
+std::string ToUtf8(std::wstring_view text) {
+    return Convert("UTF-8", "WCHAR_T", reinterpret_cast<const char*>(text.data()),
+                   text.size() * sizeof(wchar_t), sizeof(wchar_t), "?", 1, nullptr);
+}
+
+std::wstring FromUtf8(std::string_view text) {
+    const std::string wide = Convert("WCHAR_T", "UTF-8", text.data(), text.size(), 1, "", 0, nullptr);
+    return std::wstring(reinterpret_cast<const wchar_t*>(wide.data()), wide.size() / sizeof(wchar_t));
+}
+
+std::string PosixSystem::ToCp932(std::wstring_view text, bool* lossy) {
+    if (lossy != nullptr) *lossy = false;
+    return Convert("CP932", "WCHAR_T", reinterpret_cast<const char*>(text.data()),
+                   text.size() * sizeof(wchar_t), sizeof(wchar_t), "?", 1, lossy);
+}
+
+std::wstring PosixSystem::FromCp932(std::string_view bytes) {
+    static const wchar_t kReplacement = L'\x30FB';
+    const std::string wide = Convert("WCHAR_T", "CP932", bytes.data(), bytes.size(), 1,
+                                     reinterpret_cast<const char*>(&kReplacement),
+                                     sizeof kReplacement, nullptr);
+    return std::wstring(reinterpret_cast<const wchar_t*>(wide.data()), wide.size() / sizeof(wchar_t));
+}
+
+std::wstring PosixSystem::ToUpper(std::wstring_view text) {
+    static const locale_t utf8 = newlocale(LC_CTYPE_MASK, "C.UTF-8", static_cast<locale_t>(nullptr));
+    std::wstring out(text);
+    for (auto& c : out) c = static_cast<wchar_t>(utf8 ? towupper_l(static_cast<wint_t>(c), utf8) : towupper(static_cast<wint_t>(c)));
+    return out;
+}
+
+ReadStatus PosixSystem::ReadWholeFile(const std::wstring& path, std::string& bytes, SysError& err) {
+    bytes.clear();
+    const int fd = open(NativePath(path).c_str(), O_RDONLY);
+    if (fd < 0) {
+        if (errno == ENOENT || errno == ENOTDIR) return ReadStatus::kNotFound;
+        err = ErrnoError(errno);
+        return ReadStatus::kFailed;
+    }
+    char buffer[65536];
+    for (;;) {
+        const ssize_t n = read(fd, buffer, sizeof buffer);
+        if (n == 0) break;
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            err = ErrnoError(errno);
+            close(fd);
+            return ReadStatus::kFailed;
+        }
+        bytes.append(buffer, static_cast<size_t>(n));
+    }
+    close(fd);
+    return ReadStatus::kOk;
+}
+
+std::unique_ptr<OutFile> PosixSystem::CreateOutFile(const std::wstring& path, SysError& err) {
+    const int fd = open(NativePath(path).c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    if (fd < 0) {
+        err = ErrnoError(errno);
+        return nullptr;
+    }
+    return std::make_unique<PosixOutFile>(fd);
+}
+
+bool PosixSystem::CopyFileOver(const std::wstring& from, const std::wstring& to, SysError& err) {
+    std::string bytes;
+    if (ReadWholeFile(from, bytes, err) != ReadStatus::kOk) {
+        if (err.code == 0) err = ErrnoError(ENOENT);
+        return false;
+    }
+    auto file = CreateOutFile(to, err);
+    return file && file->Write(bytes, err) && file->Commit(err);
+}
+
+bool PosixSystem::DeleteFileAt(const std::wstring& path, SysError& err) {
+    if (unlink(NativePath(path).c_str()) != 0) {
+        err = ErrnoError(errno);
+        return false;
+    }
+    return true;
+}
+
+bool PosixSystem::ReplaceFileWith(const std::wstring& from, const std::wstring& to, SysError& err) {
+    if (rename(NativePath(from).c_str(), NativePath(to).c_str()) != 0) {
+        err = ErrnoError(errno);
+        return false;
+    }
+    return true;
+}
+
+std::optional<std::wstring> PosixSystem::ShortPathName(const std::wstring&) { return std::nullopt; }
+
+std::wstring PosixSystem::FirstDirEntry(const std::wstring& pattern, bool includeDirs) {
+    std::string native = NativePath(pattern);
+    if (!native.empty() && native.back() == '/') native += '*';
+    const size_t slash = native.rfind('/');
+    const std::string dir = slash == std::string::npos ? "." : native.substr(0, slash);
+    const std::string mask = slash == std::string::npos ? native : native.substr(slash + 1);
+    DIR* d = opendir(dir.empty() ? "/" : dir.c_str());
+    if (d == nullptr) return {};
+    std::wstring found;
+    while (dirent* e = readdir(d)) {
+        if (fnmatch(mask.c_str(), e->d_name, 0) != 0) continue;
+        struct stat st {};
+        const std::string full = dir + "/" + e->d_name;
+        if (!includeDirs && stat(full.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) continue;
+        found = FromUtf8(e->d_name);
+        break;
+    }
+    closedir(d);
+    return found;
+}
+
+std::optional<uint32_t> PosixSystem::FileAttributes(const std::wstring& path) {
+    struct stat st {};
+    if (stat(NativePath(path).c_str(), &st) != 0) return std::nullopt;
+    return S_ISDIR(st.st_mode) ? kAttrDirectory : 0x80u;
+}
+
+uint32_t PosixSystem::StartProcess(const std::wstring& commandLine, SysError& err) {
+    const std::string command = ToUtf8(commandLine);
+    const char* argv[] = {"/bin/sh", "-c", command.c_str(), nullptr};
+    pid_t pid = 0;
+    const int rc = posix_spawn(&pid, "/bin/sh", nullptr, nullptr, const_cast<char* const*>(argv), environ);
+    if (rc != 0) {
+        err = ErrnoError(rc);
+        return 0;
+    }
+    return static_cast<uint32_t>(pid);
+}
+
+std::wstring PosixSystem::ErrorText(uint32_t code) { return FromUtf8(std::strerror(static_cast<int>(code))); }
+
+int64_t PosixSystem::MonotonicMs() {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+void PosixSystem::WaitForEvents(int64_t maxMs) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(maxMs));
+}
+
+int PosixSystem::MessageBox(const std::wstring& text, const std::wstring& title, unsigned style) {
+    std::fprintf(stderr, "%s: %s\n", ToUtf8(title).c_str(), ToUtf8(text).c_str());
+    switch (style & 0xF) {
+    case kMbAbortRetryIgnore: return kIdAbort;
+    case kMbYesNo: return kIdNo;
+    default: return kIdOk;
+    }
+}
+
+}  // namespace tolvare
