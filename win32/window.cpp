@@ -1,6 +1,8 @@
 // Base of every TOLVARE window: see window.h.
 #include "win32/window.h"
 
+#include <commctrl.h>
+
 #include <algorithm>
 
 namespace tolvare {
@@ -51,6 +53,12 @@ Window::~Window() {
 
 bool Window::CreateTop(const wchar_t* className, const wchar_t* caption, DWORD style,
                        DWORD exStyle, HWND owner, int clientWidthTw, int clientHeightTw) {
+    // Here rather than at start-up, so that a launch without windows never loads comctl32.
+    static const bool controlsReady = [] {
+        INITCOMMONCONTROLSEX icc{sizeof icc, ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
+        return InitCommonControlsEx(&icc) != FALSE;
+    }();
+    (void)controlsReady;
     HINSTANCE instance = GetModuleHandleW(nullptr);
     WNDCLASSEXW wc{};
     if (!GetClassInfoExW(instance, className, &wc)) {
