@@ -344,10 +344,11 @@ int Win32System::MessageBox(const std::wstring& text, const std::wstring& title,
     HWND owner = GetActiveWindow();
     UINT flags = style;
     if (owner == nullptr) {
-        // An ownerless box would open behind a topmost window of ours.
+        // An ownerless box would open behind a topmost window of ours. MB_SYSTEMMODAL is
+        // MB_APPLMODAL plus WS_EX_TOPMOST, and unlike MB_TOPMOST Wine honours it too.
         bool topmost = false;
         EnumThreadWindows(GetCurrentThreadId(), FindTopmost, reinterpret_cast<LPARAM>(&topmost));
-        if (topmost) flags |= MB_TOPMOST;
+        if (topmost) flags = (flags & ~MB_MODEMASK) | MB_TOPMOST | MB_SYSTEMMODAL;
     }
     return MessageBoxW(owner, text.c_str(), title.c_str(), flags);
 }

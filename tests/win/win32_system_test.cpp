@@ -200,6 +200,74 @@ TEST(StartProcess, ReportsAFailedStartWithTheSystemsReason) {
     EXPECT_NE(err.text.back(), L'\r');
 }
 
+// Message boxes are answered from a CBT hook, which also records how each box was made.
+struct SeenBox {
+    int answer = IDOK;
+    HWND owner = nullptr;
+    bool topmost = false;
+    int count = 0;
+};
+thread_local SeenBox seen;
+
+LRESULT CALLBACK AnswerBoxes(int code, WPARAM wParam, LPARAM lParam) {
+    wchar_t cls[16] = {};
+    HWND dlg = reinterpret_cast<HWND>(wParam);
+    if (code == HCBT_ACTIVATE && GetClassNameW(dlg, cls, 16) && lstrcmpW(cls, L"#32770") == 0 &&
+        GetPropW(dlg, L"plat-seen") == nullptr) {
+        SetPropW(dlg, L"plat-seen", dlg);
+        ++seen.count;
+        seen.owner = GetWindow(dlg, GW_OWNER);
+        SetTimer(dlg, 1, 10, [](HWND box, UINT, UINT_PTR id, DWORD) {
+            KillTimer(box, id);
+            RemovePropW(box, L"plat-seen");
+            seen.topmost = (GetWindowLongPtrW(box, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
+            PostMessageW(box, WM_COMMAND, seen.answer, 0);
+        });
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+TEST(MessageBox, OwnedByTheActiveWindowAndNeverBehindATopmostOne) {
+    HHOOK hook = SetWindowsHookExW(WH_CBT, AnswerBoxes, nullptr, GetCurrentThreadId());
+    ASSERT_NE(hook, nullptr);
+    HWND topmost = CreateWindowExW(WS_EX_TOPMOST | WS_EX_NOACTIVATE, L"STATIC", L"top", WS_POPUP,
+                                   0, 0, 50, 50, nullptr, nullptr, nullptr, nullptr);
+    ShowWindow(topmost, SW_SHOWNOACTIVATE);
+    ASSERT_EQ(GetActiveWindow(), nullptr);
+    seen = {};
+    EXPECT_EQ(sys.MessageBox(L"text", L"TOLVARE", kMbOk), kIdOk);
+    EXPECT_EQ(seen.count, 1);
+    EXPECT_EQ(seen.owner, nullptr);
+    EXPECT_TRUE(seen.topmost);
+    DestroyWindow(topmost);
+
+    HWND active = CreateWindowExW(0, L"STATIC", L"active", WS_OVERLAPPEDWINDOW, 0, 0, 200, 100,
+                                  nullptr, nullptr, nullptr, nullptr);
+    ShowWindow(active, SW_SHOW);
+    SetActiveWindow(active);
+    ASSERT_EQ(GetActiveWindow(), active);
+    seen = {IDYES};
+    EXPECT_EQ(sys.MessageBox(L"text", L"TOLVARE", kMbYesNo | kMbIconQuestion), kIdYes);
+    EXPECT_EQ(seen.owner, active);
+    EXPECT_FALSE(seen.topmost);
+    DestroyWindow(active);
+    UnhookWindowsHookEx(hook);
+}
+
+TEST(WaitForEvents, DispatchesPendingEventsAndKeepsTheQuit) {
+    static bool fired = false;
+    const UINT_PTR timer = SetTimer(nullptr, 0, 1, [](HWND, UINT, UINT_PTR, DWORD) { fired = true; });
+    for (int i = 0; i < 50 && !fired; ++i) sys.WaitForEvents(100);
+    KillTimer(nullptr, timer);
+    EXPECT_TRUE(fired);
+
+    PostQuitMessage(7);
+    sys.WaitForEvents(0);
+    MSG msg{};
+    ASSERT_TRUE(PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+    EXPECT_EQ(msg.wParam, 7u);
+}
+
 std::wstring SelfCommand(const wchar_t* filter) {
     wchar_t self[MAX_PATH];
     GetModuleFileNameW(nullptr, self, MAX_PATH);
