@@ -1,0 +1,71 @@
+// Form_list: the window that lists every registration and adds, edits, deletes and saves them.
+#pragma once
+
+#include <windows.h>
+
+#include <vector>
+
+#include "registration/ui_common.h"
+#include "win32/window.h"
+
+namespace tolvare {
+
+class FormList : public Window {
+public:
+    // Control ids in tab order (never IDOK/IDCANCEL: the dialog manager owns those).
+    enum : int {
+        kLabel1 = 200,
+        kListMark,
+        kCommandAdd,
+        kCommandDelete,
+        kCommandEdit,
+        kCommandOk,
+        kCommandCancel,
+        kCommandSave,
+        kFrame1,
+        kLabel8,
+        kLabelMark,
+        kLabel12,
+        kLabelProgram,
+        kLabel10,
+        kLabelName,
+    };
+    static constexpr wchar_t kClassName[] = L"TolvareFormList";
+
+    // Creates the hidden window with its controls; `modal` decides what unloading it does.
+    bool Create(HWND owner, bool modal);
+
+    void Form_Load();
+    void List_mark_Click();
+    void List_mark_DblClick();
+    void List_mark_KeyDown(int keyCode);
+    void Command_add_Click();
+    void Command_edit_Click();
+    void Command_delete_Click();
+    void Command_ok_Click();
+    void Command_cancel_Click();
+    void Command_save_Click();
+
+    // Refills the list from markTable, one line per row.
+    void SetListMark();
+
+    HWND Control(int id) const { return GetDlgItem(hwnd(), id); }
+
+    // The open list windows of this thread, found by their caption as the editor looks for them.
+    static std::vector<FormList*> OpenLists();
+
+protected:
+    LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
+    void OnDestroyed() override;
+
+private:
+    static LRESULT CALLBACK ListBoxProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam,
+                                        UINT_PTR id, DWORD_PTR self);
+    void Unload();
+
+    FocusKeeper focus_;
+
+    bool openedModal_ = false;
+};
+
+}  // namespace tolvare

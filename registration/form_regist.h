@@ -1,0 +1,55 @@
+// Form_regist: the modal, topmost dialog that adds one registration or changes one.
+#pragma once
+
+#include <windows.h>
+#include <shellapi.h>
+
+#include "registration/ui_common.h"
+#include "win32/window.h"
+
+namespace tolvare {
+
+class FormRegist : public Window {
+public:
+    // Control ids in tab order (never IDOK/IDCANCEL: the dialog manager owns those).
+    enum : int {
+        kLabel2 = 100,
+        kTextMark,
+        kLabel6,
+        kTextProgram,
+        kCommandAdd,
+        kLabel4,
+        kTextName,
+        kCommandOk,
+        kCommandCancel,
+    };
+    static constexpr wchar_t kClassName[] = L"TolvareFormRegist";
+
+    // Creates the hidden dialog with its controls; Form_Load then prepares each showing.
+    bool Create(HWND owner);
+
+    void Form_Load();
+    void Command_ok_Click();
+    void Command_cancel_Click();
+    // The browse button and the drop onto the program box.
+    void Command_add_Click();
+    void Text_program_OLEDragDrop(HDROP drop);
+
+    HWND Control(int id) const { return GetDlgItem(hwnd(), id); }
+
+protected:
+    LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
+
+private:
+    static LRESULT CALLBACK ProgramBoxProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam,
+                                           UINT_PTR id, DWORD_PTR self);
+    void AddHint(HWND box, const wchar_t* hint);
+    std::wstring BoxText(int id) const;
+    void Unload();
+
+    FocusKeeper focus_;
+
+    HWND tooltip_ = nullptr;
+};
+
+}  // namespace tolvare
