@@ -1,0 +1,59 @@
+// The application selection window: one numbered button per registration of the file's
+// extension, kept above all other windows; a press opens the file and ends the program.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <vector>
+
+#include "win32/window.h"
+
+namespace tolvare {
+
+// Ids of Command_Select(0..9); never 1 or 2, which the dialog manager gives to Enter and Esc.
+inline constexpr int kFirstSelectButton = 100;
+inline constexpr wchar_t kSelectCaption[] = L"起動アプリケーション選択";
+inline constexpr int kSelectButtonWidthTw = 3315;
+inline constexpr int kSelectButtonHeightTw = 315;
+
+// What unloading the window does to the process. The program ends at once (the list window's
+// own unload steps must not run); tests put a harmless action here.
+using SelectExitAction = void (*)(unsigned exitCode);
+SelectExitAction SetSelectExitAction(SelectExitAction action);
+
+class FormSelect : public Window {
+public:
+    // Creates the window and runs Form_Load; it is shown by ShowFormSelect.
+    bool Create();
+
+    void Form_Load();
+    void Form_Activate();
+    void Command_Select_Click(int16_t Index);
+    void Form_Unload();
+
+    int ButtonCount() const { return static_cast<int>(Command_Select.size()); }
+    HWND Button(int index) const { return Command_Select.at(static_cast<size_t>(index)); }
+
+protected:
+    LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
+    void OnDestroyed() override { Command_Select.clear(); }
+
+private:
+    static LRESULT CALLBACK ButtonProc(HWND button, UINT msg, WPARAM wParam, LPARAM lParam);
+    int IndexOf(HWND control) const;
+    bool ChooseByKey(HWND button, WPARAM virtualKey);
+
+    std::vector<HWND> Command_Select;
+    bool unloading_ = false;
+    bool busy_ = false;
+};
+
+// The program-wide instance (created on first use); null window until it is shown.
+FormSelect& Form_select();
+
+// The number of buttons for a selectCount and a table of `rows` rows: at least the design's
+// one button, at most ten, never more than the table has rows (a tableless window keeps one).
+int SelectButtonCount(int selectCount, int rows);
+
+}  // namespace tolvare
