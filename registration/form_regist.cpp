@@ -58,6 +58,7 @@ bool FormRegist::Create(HWND owner) {
 
     // Dropped files arrive at the program box itself; it hands them to this window's handler.
     SetWindowSubclass(program, ProgramBoxProc, 1, reinterpret_cast<DWORD_PTR>(this));
+    DragAcceptFiles(program, TRUE);
 
     tooltip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
                                WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT, CW_USEDEFAULT,
@@ -140,10 +141,6 @@ void FormRegist::Command_ok_Click() {
 }
 
 void FormRegist::Command_cancel_Click() { Unload(); }
-
-void FormRegist::Command_add_Click() {}
-
-void FormRegist::Text_program_OLEDragDrop(HDROP drop) { (void)drop; }
 
 void FormRegist::Unload() {
     if (IsModalRunning()) {

@@ -125,8 +125,11 @@ struct LayoutCase {
     int rows;
     int selectCount;
     int buttons;                    // what the window shows
-    std::vector<std::wstring> keys;  // the access-key tails of the first and the last caption
+    std::vector<std::wstring> keys;  // the access-key digit of every caption
 };
+void PrintTo(const LayoutCase& c, std::ostream* os) {
+    *os << c.rows << " rows, selectCount " << c.selectCount;
+}
 
 class FormSelectLayout : public FormSelectTest, public ::testing::WithParamInterface<LayoutCase> {};
 
@@ -242,6 +245,7 @@ struct KeyCase {
     WPARAM key;
     int chosenRow;  // 0: nothing is chosen
 };
+void PrintTo(const KeyCase& c, std::ostream* os) { *os << c.what; }
 
 class FormSelectKeys : public FormSelectTest, public ::testing::WithParamInterface<KeyCase> {};
 
