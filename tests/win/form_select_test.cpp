@@ -139,6 +139,7 @@ TEST_P(FormSelectLayout, ColumnOfNumberedButtonsTopmostAndCentred) {
     ASSERT_NE(hwnd, nullptr);
     ASSERT_EQ(Form_select().ButtonCount(), c.buttons);
     const int dpi = WindowDpi(hwnd);
+    RecordProperty("dpi", dpi);
     EXPECT_EQ(TextOf(hwnd), L"起動アプリケーション選択");
 
     for (int k = 0; k < c.buttons; ++k) {
@@ -193,6 +194,27 @@ TEST_F(FormSelectTest, NameIsInsertedUnchangedAmpersandsIncluded) {
     ShowFormSelect();
     EXPECT_EQ(TextOf(Form_select().Button(0)), L" (&1)");
     EXPECT_EQ(TextOf(Form_select().Button(1)), L"R&D ツール (&2)");
+}
+
+TEST_F(FormSelectTest, LongestDescriptionFitsItsButtonAtThisDpi) {
+    FillTable(10);
+    // 20 bytes of code page 932, the longest description the editor stores, in wide characters.
+    markTable[10].name = L"登録済みアプリ名前長";
+    selectCount = 10;
+    ShowFormSelect();
+    HWND button = Form_select().Button(9);
+    HDC dc = GetDC(button);
+    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(button, WM_GETFONT, 0, 0)));
+    const std::wstring shown = markTable[10].name + L" (0)";  // the access key's "&" is not drawn
+    SIZE text{};
+    ASSERT_TRUE(GetTextExtentPoint32W(dc, shown.c_str(), static_cast<int>(shown.size()), &text));
+    SelectObject(dc, old);
+    ReleaseDC(button, dc);
+    RECT client{};
+    GetClientRect(button, &client);
+    const int edge = 2 * (GetSystemMetrics(SM_CXEDGE) + 1);  // the button's frame and focus line
+    EXPECT_LE(text.cx, client.right - edge) << "at " << WindowDpi(Form_select().hwnd()) << " dpi";
+    EXPECT_LE(text.cy, client.bottom - edge) << "at " << WindowDpi(Form_select().hwnd()) << " dpi";
 }
 
 TEST_F(FormSelectTest, FocusReturnsToTheFirstButtonOnEveryActivation) {
