@@ -6,13 +6,16 @@
 //
 //   for i in rows: for j from i to the last row: if row j sorts before row i: swap rows i and j
 //
-// Pass i swaps only when it meets a strictly smaller key than the one standing at i. The keys are
-// replaced by their dense ranks (16-bit: a table holds at most 32767 rows), and the search for the
-// next smaller rank scans a block at a time with a minimum the compiler vectorises.
+// The keys are compared once, to give each row its dense rank; the passes then run over small
+// integers instead of strings.
 #include <algorithm>
 #include <cstdint>
 #include <numeric>
 #include <vector>
+
+#if defined(__SSE2__) || defined(_M_X64)
+#include <emmintrin.h>
+#endif
 
 #include "core/profile.h"
 
@@ -48,43 +51,86 @@ bool KeyEqual(const MarkRecord& a, const MarkRecord& b) {
     return CompareUnits(a.mark, b.mark) == 0 && CompareUnits(a.name, b.name) == 0;
 }
 
-constexpr size_t kBlock = 32;
+// One pass of the exchange sort carries the smallest key met so far: a strictly smaller key
+// drops the carried row in its place and is picked up instead. Rank and row index share one
+// word, rank in the high half, so a pass moves single integers.
+//
+// A pass can stop as soon as it carries the smallest rank left in rows i.. (nothing is strictly
+// smaller); counting the ranks still ahead tells which that is. Tables with many equal keys then
+// cost a few steps per pass instead of a scan to the end.
+// Between swaps a pass is a search for the next smaller rank, made a block at a time with
+// comparisons the compiler vectorises.
+constexpr size_t kBlock = 16;
 
-// The first index at or after `from` whose rank is below `bound`, or ranks.size().
-template <typename Rank>
-size_t NextSmaller(const std::vector<Rank>& ranks, size_t from, Rank bound) {
-    const size_t n = ranks.size();
-    size_t j = from;
-    while (j + kBlock <= n) {
-        Rank lowest = ranks[j];
-        for (size_t k = 1; k < kBlock; ++k) lowest = std::min(lowest, ranks[j + k]);
-        if (lowest < bound) break;
-        j += kBlock;
-    }
-    for (; j < n; ++j) {
-        if (ranks[j] < bound) return j;
-    }
-    return n;
+// Whether any of the kBlock words at p is below `bound`.
+inline bool AnyBelow(const int32_t* p, int32_t bound) {
+#if defined(__SSE2__) || defined(_M_X64)
+    const __m128i b = _mm_set1_epi32(bound);
+    const __m128i lt = _mm_or_si128(
+        _mm_or_si128(_mm_cmplt_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)), b),
+                     _mm_cmplt_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 4)), b)),
+        _mm_or_si128(_mm_cmplt_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 8)), b),
+                     _mm_cmplt_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 12)), b)));
+    return _mm_movemask_epi8(lt) != 0;
+#else
+    bool any = false;
+    for (size_t k = 0; k < kBlock; ++k) any |= p[k] < bound;
+    return any;
+#endif
 }
 
-// Runs the exchange sort over ranks; returns the final order of the original row indexes.
-template <typename Rank>
-std::vector<size_t> ExchangeOrder(const std::vector<MarkRecord>& rows,
-                                  const std::vector<size_t>& byKey) {
-    const size_t n = rows.size();
-    std::vector<Rank> ranks(n);
-    Rank rank = 0;
+std::vector<size_t> ExchangeOrderPacked(const std::vector<uint32_t>& ranks, uint32_t rankCount) {
+    const size_t n = ranks.size();
+    // Ranks stay below 32768 here, so the packed words are positive 32-bit integers.
+    std::vector<int32_t> cells(n);
+    std::vector<uint32_t> remaining(rankCount, 0);
     for (size_t k = 0; k < n; ++k) {
-        if (k > 0 && !KeyEqual(rows[byKey[k - 1]], rows[byKey[k]])) ++rank;
-        ranks[byKey[k]] = rank;
+        cells[k] = static_cast<int32_t>((ranks[k] << 16) | static_cast<uint32_t>(k));
+        ++remaining[ranks[k]];
     }
+    uint32_t lowest = 0;
+    int32_t* a = cells.data();
+    for (size_t i = 0; i + 1 < n; ++i) {
+        while (remaining[lowest] == 0) ++lowest;
+        const int32_t lowestRank = static_cast<int32_t>(lowest << 16);
+        int32_t carried = a[i];
+        // With the index half cleared, "x < carriedRank" compares ranks alone, strictly.
+        int32_t carriedRank = carried & ~0xFFFF;
+        size_t j = i + 1;
+        while (j < n && carriedRank != lowestRank) {
+            if (j + kBlock <= n && !AnyBelow(a + j, carriedRank)) {
+                j += kBlock;
+                continue;
+            }
+            for (const size_t end = std::min(n, j + kBlock); j < end; ++j) {
+                const int32_t x = a[j];
+                if (x < carriedRank) {
+                    a[j] = carried;
+                    carried = x;
+                    carriedRank = carried & ~0xFFFF;
+                }
+            }
+        }
+        a[i] = carried;
+        --remaining[lowest];
+    }
+    std::vector<size_t> order(n);
+    for (size_t k = 0; k < n; ++k) order[k] = cells[k] & 0xFFFFu;
+    return order;
+}
+
+// The same for tables too large for 16-bit row numbers (never read from a profile, but cheap to
+// keep correct).
+std::vector<size_t> ExchangeOrderWide(std::vector<uint32_t> ranks) {
+    const size_t n = ranks.size();
     std::vector<size_t> order(n);
     std::iota(order.begin(), order.end(), size_t{0});
     for (size_t i = 0; i + 1 < n; ++i) {
-        for (size_t j = NextSmaller(ranks, i + 1, ranks[i]); j < n;
-             j = NextSmaller(ranks, j + 1, ranks[i])) {
-            std::swap(ranks[i], ranks[j]);
-            std::swap(order[i], order[j]);
+        for (size_t j = i + 1; j < n; ++j) {
+            if (ranks[j] < ranks[i]) {
+                std::swap(ranks[i], ranks[j]);
+                std::swap(order[i], order[j]);
+            }
         }
     }
     return order;
@@ -101,9 +147,22 @@ void SortMarkTable(MarkTable& table) {
     std::iota(byKey.begin(), byKey.end(), size_t{0});
     std::stable_sort(byKey.begin(), byKey.end(),
                      [&](size_t a, size_t b) { return KeyLess(rows[a], rows[b]); });
-    // Ranks stay 16-bit for every table of legal size, which halves the memory scanned.
-    const std::vector<size_t> order = n <= 32768 ? ExchangeOrder<int16_t>(rows, byKey)
-                                                 : ExchangeOrder<int32_t>(rows, byKey);
+    // Equal keys share a rank: the exchange sort only ever compares keys.
+    std::vector<uint32_t> ranks(n);
+    uint32_t rank = 0;
+    for (size_t k = 0; k < n; ++k) {
+        if (k > 0 && !KeyEqual(rows[byKey[k - 1]], rows[byKey[k]])) ++rank;
+        ranks[byKey[k]] = rank;
+    }
+    std::vector<size_t> order;
+    if (rank + 1 == n) {
+        // No two keys are equal: the exchange sort's result is the one sorted order.
+        order = std::move(byKey);
+    } else if (n <= 0x8000) {
+        order = ExchangeOrderPacked(ranks, rank + 1);
+    } else {
+        order = ExchangeOrderWide(std::move(ranks));
+    }
 
     std::vector<MarkRecord> sorted;
     sorted.reserve(n);

@@ -17,6 +17,7 @@
 #include <cstring>
 #include <cwctype>
 #include <thread>
+#include <vector>
 
 extern char** environ;
 
@@ -25,9 +26,28 @@ namespace tolvare {
 namespace {
 
 // Converts with iconv; unconvertible input becomes `replacement` and sets `lossy`.
+// Opening a conversion costs far more than converting a line, so each pair is opened once.
+iconv_t Converter(const char* to, const char* from) {
+    struct Key {
+        const char* to;
+        const char* from;
+        iconv_t cd;
+    };
+    thread_local std::vector<Key> open;
+    for (const auto& k : open) {
+        if (std::strcmp(k.to, to) == 0 && std::strcmp(k.from, from) == 0) {
+            iconv(k.cd, nullptr, nullptr, nullptr, nullptr);  // back to the initial state
+            return k.cd;
+        }
+    }
+    iconv_t cd = iconv_open(to, from);
+    if (cd != reinterpret_cast<iconv_t>(-1)) open.push_back({to, from, cd});
+    return cd;
+}
+
 std::string Convert(const char* to, const char* from, const char* data, size_t size,
                     size_t unit, const char* replacement, size_t replacementSize, bool* lossy) {
-    iconv_t cd = iconv_open(to, from);
+    iconv_t cd = Converter(to, from);
     if (cd == reinterpret_cast<iconv_t>(-1)) return {};
     std::string out;
     char buffer[256];
@@ -46,7 +66,6 @@ std::string Convert(const char* to, const char* from, const char* data, size_t s
             inLeft -= skip;
         }
     }
-    iconv_close(cd);
     return out;
 }
 
