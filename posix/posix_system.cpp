@@ -33,7 +33,14 @@ iconv_t Converter(const char* to, const char* from) {
         const char* from;
         iconv_t cd;
     };
-    thread_local std::vector<Key> open;
+    struct Cache {
+        std::vector<Key> keys;
+        ~Cache() {
+            for (auto& k : keys) iconv_close(k.cd);
+        }
+    };
+    thread_local Cache cache;
+    auto& open = cache.keys;
     for (const auto& k : open) {
         if (std::strcmp(k.to, to) == 0 && std::strcmp(k.from, from) == 0) {
             iconv(k.cd, nullptr, nullptr, nullptr, nullptr);  // back to the initial state
