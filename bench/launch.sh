@@ -26,14 +26,16 @@ if [ -z "${WINEPREFIX:-}" ]; then
   own_prefix=1
 fi
 export WINEDEBUG=-all
-work="$(mktemp -d "${TMPDIR:-/tmp}/tolvare-launch.XXXXXX")"
+# Inside drive C, as an installed program would be: GetShortPath lists every folder on the path,
+# and a crowded /tmp would be measured instead of TOLVARE.
+work="$(mktemp -d "$WINEPREFIX/drive_c/tolvare-launch.XXXXXX")"
 cleanup() {
   rm -rf "$work"
   if [ "$own_prefix" = 1 ]; then tolvare_wine_prefix_destroy; fi
 }
 trap cleanup EXIT
 
-winpath() { printf 'Z:%s' "$(printf '%s' "$1" | tr / '\\')"; }
+winpath() { printf 'C:%s' "$(printf '%s' "${1#"$WINEPREFIX/drive_c"}" | tr / '\\')"; }
 cp "$tolvare" "$floor" "$probe" "$work/"
 : >"$work/a.txt"
 printf '[MARK]\r\nTXT_0=TXT,%s,probe\r\n' "$(winpath "$work/bench_probe.exe")" >"$work/tolvare.ini"
