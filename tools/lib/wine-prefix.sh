@@ -113,6 +113,28 @@ tolvare_wine_prefix_graphics() {
   tolvare_wine_server_start
 }
 
+# Sets the prefix's screen DPI (96 is the default; 144 is a cheap way to see scaling) and
+# restarts the server, which reads it at start.
+tolvare_wine_prefix_dpi() {
+  local dpi="${1:-96}" reg
+  [ -n "${WINEPREFIX:-}" ] || { echo "wine-prefix: WINEPREFIX is not set" >&2; return 1; }
+  reg="$WINEPREFIX/drive_c/tolvare-dpi.reg"
+  # Stop the persistent server first: the import then runs on a short-lived one, which saves
+  # the registry when it exits.
+  wineserver -k 2>/dev/null || true
+  wineserver -w 2>/dev/null || true
+  {
+    printf '\xff\xfe'
+    printf '%s\r\n' 'Windows Registry Editor Version 5.00' '' \
+      '[HKEY_CURRENT_USER\Control Panel\Desktop]' "\"LogPixels\"=dword:$(printf '%08x' "$dpi")" '' \
+      | iconv -f UTF-8 -t UTF-16LE
+  } >"$reg"
+  wine regedit /S 'C:\tolvare-dpi.reg' </dev/null >/dev/null 2>&1
+  rm -f "$reg"
+  wineserver -w
+  tolvare_wine_server_start
+}
+
 tolvare_wine_prefix_destroy() {
   [ -n "${WINEPREFIX:-}" ] || return 0
   wineserver -k 2>/dev/null || true
