@@ -144,7 +144,7 @@ std::vector<ProfileEntry> ReadSection(std::string_view fileBytes, std::wstring_v
 
 std::wstring FindValue(const std::vector<ProfileEntry>& entries, std::wstring_view key,
                        std::wstring_view defaultValue) {
-    const std::wstring wanted = ToUpper(key);
+    const std::wstring wanted = ToUpper(TrimBlank(key));
     for (const auto& e : entries) {
         if (e.upperName == wanted) return e.value;
     }

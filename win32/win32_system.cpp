@@ -218,6 +218,13 @@ bool Win32System::DeleteFileAt(const std::wstring& path, SysError& err) {
 
 bool Win32System::ReplaceFileWith(const std::wstring& from, const std::wstring& to,
                                   SysError& err) {
+    // A read-only profile is the user's "do not change": Windows refuses to replace it, and so
+    // does TOLVARE wherever it runs.
+    const DWORD attributes = GetFileAttributesW(to.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0) {
+        err = {ERROR_ACCESS_DENIED, ErrorText(ERROR_ACCESS_DENIED)};
+        return false;
+    }
     if (MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
         return true;
     }

@@ -1,0 +1,164 @@
+// The profile file on the real platform: the reader agrees with GetPrivateProfileStringA on
+// every file the writer makes, and a save that fails or is killed leaves a whole profile.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+#include <vector>
+
+#include "core/messages.h"
+#include "core/profile.h"
+#include "core/startup.h"
+#include "tests/support/dialog_answerer.h"
+#include "tests/support/test_files.h"
+#include "win32/win32_system.h"
+
+namespace tolvare {
+namespace {
+
+class ProfileFileTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        SetSystem(&system);
+        profilePath = dir / L"tolvare.ini";
+        markTable.Erase();
+    }
+    Win32System system;
+    test::TempDir dir{L"tolvare profile"};
+};
+
+// What the platform's own reader finds, through the ANSI call the program was designed around.
+std::wstring PlatformValue(const std::wstring& key, const std::wstring& path) {
+    char buffer[255] = {};
+    const DWORD n = GetPrivateProfileStringA("MARK", test::ToCp932(key).c_str(), "nodata", buffer,
+                                             sizeof buffer, test::ToCp932(path).c_str());
+    return test::FromCp932(std::string(buffer, n));
+}
+
+MarkTable RandomTable(std::mt19937& random) {
+    static const wchar_t* kMarks[] = {L"TXT", L"txt", L"HTML", L"'A", L"ｶﾅ", L"拡張", L"1", L"A_0", L"X'"};
+    static const wchar_t* kPrograms[] = {L"C:\\Tools\\edit.exe", L" C:\\Program Files\\x.exe ",
+                                         L"\\\\server\\share\\ツール.exe", L"", L"'q.exe",
+                                         L"\"C:\\a b\\c.exe\"", L"a=b;c[d]"};
+    static const wchar_t* kNames[] = {L"", L"エディタ", L"name'", L" spaced ", L"a\xFF0C" L"b",
+                                      L"\"quoted\"", L"=", L"ｴﾃﾞｨﾀ"};
+    MarkTable table;
+    const int rows = 1 + static_cast<int>(random() % 25);
+    for (int i = 0; i < rows; ++i) {
+        table.Append({kMarks[random() % std::size(kMarks)], kPrograms[random() % std::size(kPrograms)],
+                      kNames[random() % std::size(kNames)]});
+    }
+    return table;
+}
+
+TEST_F(ProfileFileTest, ReaderAgreesWithThePlatformOnEverySavedFile) {
+    if (GetACP() != 932) GTEST_SKIP() << "the ANSI code page is " << GetACP() << ", not 932";
+    std::mt19937 random(932);
+    for (int round = 0; round < 40; ++round) {
+        markTable = RandomTable(random);
+        SaveMarkProfileAll(markTable);
+        std::vector<std::wstring> keys = {L"NONE_0", L"TXT_10", L"txt_0", L" TXT_0"};
+        for (const auto& line : ProfileLines(markTable)) {
+            if (const size_t eq = line.find(L'='); eq != std::wstring::npos) keys.push_back(line.substr(0, eq));
+        }
+        for (const auto& key : keys) {
+            ASSERT_EQ(GetProfileValue(L"MARK", key, L"nodata", profilePath), PlatformValue(key, profilePath))
+                << "round " << round << " key " << ::testing::PrintToString(key);
+        }
+    }
+}
+
+TEST_F(ProfileFileTest, AReadOnlyProfileIsLeftAsItWas) {
+    const std::string old = "[MARK]\r\nOLD_0=OLD,o,p\r\n";
+    ASSERT_TRUE(test::WriteFileBytes(profilePath, old));
+    ASSERT_TRUE(SetFileAttributesW(profilePath.c_str(), FILE_ATTRIBUTE_READONLY));
+    markTable.Append({L"NEW", L"n", L"m"});
+    test::DialogAnswerer boxes;
+    boxes.Answer(IDABORT);
+    SaveMarkProfileAll(markTable);
+    SetFileAttributesW(profilePath.c_str(), FILE_ATTRIBUTE_NORMAL);
+    EXPECT_EQ(test::ReadFileBytes(profilePath), old);
+    ASSERT_EQ(boxes.Seen().size(), 1u);
+    EXPECT_EQ(boxes.Seen()[0].text.rfind(L"SaveMarkProfileAll:\r\n", 0), 0u);
+    EXPECT_EQ(boxes.Seen()[0].title, L"TOLVARE エラー");
+    EXPECT_FALSE(test::ReadFileBytes(profilePath + L".new").has_value());
+}
+
+TEST_F(ProfileFileTest, AFolderInTheWayOfTheNewFileIsReportedAndRetried) {
+    const std::string old = "[MARK]\r\nOLD_0=OLD,o,p\r\n";
+    ASSERT_TRUE(test::WriteFileBytes(profilePath, old));
+    const std::wstring blocker = dir.MakeDir(L"tolvare.ini.new");
+    markTable.Append({L"NEW", L"n", L"m"});
+    test::DialogAnswerer boxes;
+    // The first answer clears the way before retrying; the second time it goes through.
+    boxes.SetCustomHandler([&](HWND) {
+        RemoveDirectoryW(blocker.c_str());
+        return false;
+    });
+    boxes.Answer(IDRETRY);
+    SaveMarkProfileAll(markTable);
+    EXPECT_EQ(test::ReadFileBytes(profilePath), "[MARK]\r\nNEW_0=NEW,n,m\r\n");
+    EXPECT_EQ(test::ReadFileBytes(profilePath + L".bk"), old);
+    EXPECT_EQ(boxes.Seen().size(), 1u);
+}
+
+// The child half of the next test: saves two tables in turn until it is killed.
+TEST_F(ProfileFileTest, SaveChild) {
+    wchar_t target[MAX_PATH] = {};
+    if (GetEnvironmentVariableW(L"TOLVARE_SAVE_CHILD", target, MAX_PATH) == 0) GTEST_SKIP() << "child only";
+    profilePath = target;
+    MarkTable a, b;
+    for (int i = 0; i < 3000; ++i) {
+        a.Append({L"A" + std::to_wstring(i), L"C:\\a.exe", L"a"});
+        b.Append({L"B" + std::to_wstring(i), L"C:\\b.exe", L"b"});
+    }
+    for (;;) {
+        markTable = a;
+        SaveMarkProfileAll(markTable);
+        markTable = b;
+        SaveMarkProfileAll(markTable);
+    }
+}
+
+TEST_F(ProfileFileTest, AKilledSaveLeavesTheOldOrTheNewProfileWhole) {
+    MarkTable a, b;
+    for (int i = 0; i < 3000; ++i) {
+        a.Append({L"A" + std::to_wstring(i), L"C:\\a.exe", L"a"});
+        b.Append({L"B" + std::to_wstring(i), L"C:\\b.exe", L"b"});
+    }
+    SortMarkTable(a);
+    SortMarkTable(b);
+    std::string bytesA, bytesB;
+    for (const auto& l : ProfileLines(a)) bytesA += test::ToCp932(l) + "\r\n";
+    for (const auto& l : ProfileLines(b)) bytesB += test::ToCp932(l) + "\r\n";
+    ASSERT_TRUE(test::WriteFileBytes(profilePath, bytesA));
+
+    wchar_t self[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, self, MAX_PATH);
+    SetEnvironmentVariableW(L"TOLVARE_SAVE_CHILD", profilePath.c_str());
+    std::mt19937 random(5);
+    int sawNew = 0;
+    for (int kill = 0; kill < 6; ++kill) {
+        std::wstring command = L"\"" + std::wstring(self) + L"\" --gtest_filter=ProfileFileTest.SaveChild";
+        STARTUPINFOW si{};
+        si.cb = sizeof si;
+        PROCESS_INFORMATION pi{};
+        ASSERT_TRUE(CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi));
+        Sleep(300 + random() % 400);
+        TerminateProcess(pi.hProcess, 1);
+        WaitForSingleObject(pi.hProcess, INFINITE);
+        CloseHandle(pi.hProcess);
+        CloseHandle(pi.hThread);
+        const auto now = test::ReadFileBytes(profilePath);
+        ASSERT_TRUE(now.has_value()) << "kill " << kill << ": the profile is missing";
+        EXPECT_TRUE(*now == bytesA || *now == bytesB) << "kill " << kill << ": a partial profile of " << now->size() << " bytes";
+        sawNew += *now == bytesB ? 1 : 0;
+    }
+    EXPECT_GT(sawNew, 0) << "the child never finished a save: the kills proved nothing";
+    SetEnvironmentVariableW(L"TOLVARE_SAVE_CHILD", nullptr);
+}
+
+}  // namespace
+}  // namespace tolvare
