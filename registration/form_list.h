@@ -59,13 +59,13 @@ protected:
     void OnDestroyed() override;
 
 private:
-    static LRESULT CALLBACK ListBoxProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam,
-                                        UINT_PTR id, DWORD_PTR self);
+    static LRESULT CALLBACK ListBoxProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
     void Unload();
 
     FocusKeeper focus_;
 
     bool openedModal_ = false;
+    WNDPROC listProc_ = nullptr;
 };
 
 }  // namespace tolvare

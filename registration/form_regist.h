@@ -41,8 +41,7 @@ protected:
     LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
 
 private:
-    static LRESULT CALLBACK ProgramBoxProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam,
-                                           UINT_PTR id, DWORD_PTR self);
+    static LRESULT CALLBACK ProgramBoxProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
     void AddHint(HWND box, const wchar_t* hint);
     std::wstring BoxText(int id) const;
     void Unload();
@@ -50,6 +49,7 @@ private:
     FocusKeeper focus_;
 
     HWND tooltip_ = nullptr;
+    WNDPROC programProc_ = nullptr;
 };
 
 }  // namespace tolvare
