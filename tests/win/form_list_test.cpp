@@ -295,9 +295,9 @@ TEST_F(FormListTest, ApplyWritesSortsAndForgetsTheSelection) {
 TEST_F(FormListTest, TheProgramWideListOpensModelessAndOnlyOnce) {
     SetTable(kFour);
     ShowFormList(false);
-    HWND list = FindWindowW(FormList::kClassName, L"TOLVARE - 登録リスト");
+    HWND list = FindOwnWindow(FormList::kClassName);
     ASSERT_NE(list, nullptr);
-    EXPECT_TRUE(IsWindowVisible(list));
+    EXPECT_EQ(TextOf(list), L"TOLVARE - 登録リスト");
     ASSERT_EQ(FormList::OpenLists().size(), 1u);
     ShowFormList(false);
     EXPECT_EQ(FormList::OpenLists().size(), 1u);
