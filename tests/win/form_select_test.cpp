@@ -22,6 +22,27 @@
 namespace tolvare {
 namespace {
 
+// A window of this thread with the class: other test processes may show lists of their own.
+HWND ThreadWindow(const wchar_t* className) {
+    struct Search {
+        const wchar_t* cls;
+        HWND found;
+    } search{className, nullptr};
+    EnumThreadWindows(
+        GetCurrentThreadId(),
+        [](HWND hwnd, LPARAM param) -> BOOL {
+            auto* s = reinterpret_cast<Search*>(param);
+            wchar_t cls[64] = {};
+            GetClassNameW(hwnd, cls, 64);
+            if (lstrcmpW(cls, s->cls) != 0) return TRUE;
+            s->found = hwnd;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+
 using namespace tolvare::test;
 
 int exits = 0;
@@ -370,7 +391,7 @@ TEST_F(FormSelectFailedStart, AnsweredNoEndsTheProgramAndLeavesTheProfile) {
     ExpectFailureThenQuestion(boxes.Seen());
     EXPECT_EQ(exits, 1);
     EXPECT_FALSE(IsWindow(hwnd_));
-    EXPECT_EQ(FindWindowW(FormList::kClassName, nullptr), nullptr);
+    EXPECT_EQ(ThreadWindow(FormList::kClassName), nullptr);
     EXPECT_EQ(ReadFileBytes(profilePath).value_or(""), profileBytes_);
 }
 
@@ -384,7 +405,7 @@ struct ListSeen {
 ListSeen listSeen;
 
 void CALLBACK LookForList(HWND, UINT, UINT_PTR timer, DWORD) {
-    HWND list = FindWindowW(FormList::kClassName, nullptr);
+    HWND list = ThreadWindow(FormList::kClassName);
     if (list == nullptr || !IsWindowVisible(list)) return;
     KillTimer(nullptr, timer);
     listSeen.list = list;
