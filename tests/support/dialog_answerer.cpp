@@ -114,13 +114,21 @@ std::vector<SeenBox> DialogAnswerer::TakeUnexpected() {
 }
 
 LRESULT CALLBACK DialogAnswerer::CbtProc(int code, WPARAM wParam, LPARAM lParam) {
-    DialogAnswerer* self = current;
-    if (code == HCBT_ACTIVATE && self) {
-        HWND hwnd = reinterpret_cast<HWND>(wParam);
-        if (IsDialogClass(hwnd) && !GetPropW(hwnd, kHandledProp)) {
-            SetPropW(hwnd, kHandledProp, reinterpret_cast<HANDLE>(1));
-            SetTimer(hwnd, kAnswerTimer, kAnswerDelayMs, TimerProc);
-        }
+    // Creation catches every top-level dialog even when this process is not in the foreground
+    // (another test's windows may be, under a parallel run), where activation never comes;
+    // activation stays as the second chance. The timer fires from the dialog's own modal loop,
+    // once it has finished initialising.
+    bool candidate = false;
+    if (code == HCBT_CREATEWND) {
+        const auto* create = reinterpret_cast<CBT_CREATEWNDW*>(lParam);
+        candidate = !(create->lpcs->style & WS_CHILD);
+    } else if (code == HCBT_ACTIVATE) {
+        candidate = true;
+    }
+    HWND hwnd = reinterpret_cast<HWND>(wParam);
+    if (candidate && current && IsDialogClass(hwnd) && !GetPropW(hwnd, kHandledProp)) {
+        SetPropW(hwnd, kHandledProp, reinterpret_cast<HANDLE>(1));
+        SetTimer(hwnd, kAnswerTimer, kAnswerDelayMs, TimerProc);
     }
     return CallNextHookEx(nullptr, code, wParam, lParam);
 }

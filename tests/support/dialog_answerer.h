@@ -36,9 +36,9 @@ enum class BoxIcon { None, Stop, Question, Exclamation, Information, Other };
 // process reads as Other).
 BoxIcon StandardIconOf(const SeenBox& box);
 
-// While an instance lives, a thread-local CBT hook sees every dialog activated on this thread
-// and, after a short timer (so that the dialog has finished initialising), answers it with the
-// next queued button. A box with nothing queued (or whose queued button it lacks) is recorded as
+// While an instance lives, a thread-local CBT hook sees every dialog created or activated on
+// this thread and, after a short timer (so that the dialog has finished initialising), answers
+// it with the next queued button. A box with nothing queued (or whose queued button it lacks) is recorded as
 // unexpected and dismissed with its safest button, so that a test fails instead of hanging.
 // The destructor reports unexpected boxes and unused answers as test failures at the place the
 // answerer was made.
