@@ -1,12 +1,11 @@
 // Helpers shared by the registration windows: see ui_common.h.
 #include "registration/ui_common.h"
 
+#include "win32/window.h"
+
 namespace tolvare {
 
-HWND ActiveProgramWindow() {
-    // GetActiveWindow only ever answers with a window of this thread, that is one of ours.
-    return GetActiveWindow();
-}
+HWND ActiveProgramWindow() { return Window::FrontWindow(); }
 
 std::wstring WindowText(HWND hwnd) {
     const int length = GetWindowTextLengthW(hwnd);

@@ -348,7 +348,7 @@ void Win32System::WaitForEvents(int64_t maxMs) {
 void Win32System::Beep() { MessageBeep(MB_OK); }
 
 int Win32System::MessageBox(const std::wstring& text, const std::wstring& title, unsigned style) {
-    HWND owner = GetActiveWindow();
+    HWND owner = Window::FrontWindow();
     UINT flags = style;
     if (owner == nullptr) {
         // An ownerless box would open behind a topmost window of ours. MB_SYSTEMMODAL is

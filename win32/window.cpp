@@ -228,6 +228,16 @@ bool Window::PreTranslate(MSG* msg) {
 
 bool Window::AnyOpen() { return !OurWindows().empty(); }
 
+HWND Window::FrontWindow() {
+    // GetActiveWindow only ever answers with a window of this thread, that is one of ours.
+    if (HWND active = GetActiveWindow(); active != nullptr) return active;
+    const auto& ours = OurWindows();
+    for (auto it = ours.rbegin(); it != ours.rend(); ++it) {
+        if (IsWindowVisible(*it) && IsWindowEnabled(*it)) return *it;
+    }
+    return nullptr;
+}
+
 int Window::RunMessageLoop() {
     MSG msg{};
     while (GetMessageW(&msg, nullptr, 0, 0) > 0) {

@@ -42,6 +42,10 @@ public:
     static int RunMessageLoop();
     // Whether any TOLVARE window exists (the program lives while one does).
     static bool AnyOpen();
+    // The window the user is working in: the active one, or when the program is in the
+    // background the newest visible window that takes input. It owns modal windows and message
+    // boxes, so that none of them opens behind a topmost window of ours.
+    static HWND FrontWindow();
 
 protected:
     // Creates the top-level window with a client area of the given size in twips, centred by

@@ -15,5 +15,5 @@ fi
 printf '[MARK]\r\nDOC_0=DOC,C:\\V.EXE,v\r\nTXT_0=TXT,C:\\E.EXE,e\r\nTXT_1=TXT,C:\\W.EXE,w\r\n' > "$out/corpus/seed-saved"
 printf '; c\n[mark]\n[ MARK ]\nTXT_0 = "TXT,a,b"\nTXT_2=TXT\n\n[X]\n' > "$out/corpus/seed-edited"
 printf '[MARK]\r\n\x83e\x83L\x83X\x83g_0=\x83e,\x82\xa0,\x81\r\n' > "$out/corpus/seed-sjis"
-"$out/profile_fuzz" -max_total_time="${FUZZ_SECONDS:-20}" -max_len=4096 -print_final_stats=1 \
+"$out/profile_fuzz" -artifact_prefix="$out/" -max_total_time="${FUZZ_SECONDS:-20}" -max_len=4096 -print_final_stats=1 \
   "$out/corpus" 2>&1 | tail -n 12
