@@ -120,9 +120,10 @@ void FormSelect::Form_Load() {
         SetWindowTextW(Command_Select[static_cast<size_t>(i)], ButtonCaption(name, i).c_str());
         // Digits choose a button by themselves: the keyboard goes to the buttons and never to an
         // input method, which would swallow the digits while composing.
-        gButtonBaseProc = reinterpret_cast<WNDPROC>(
+        const auto previous = reinterpret_cast<WNDPROC>(
             SetWindowLongPtrW(Command_Select[static_cast<size_t>(i)], GWLP_WNDPROC,
                               reinterpret_cast<LONG_PTR>(&FormSelect::ButtonProc)));
+        if (previous != &FormSelect::ButtonProc) gButtonBaseProc = previous;
     }
     if (const auto associate = ImmApi().associateContextEx) {
         associate(hwnd(), nullptr, 0);

@@ -45,6 +45,8 @@ std::optional<RegistFailure> CheckRegist(const std::wstring& mark, const std::ws
             }
         }
     }
+    // Row numbers are 16-bit: a full table takes no further row.
+    if (selectedMark == 0 && count >= kMaxRows) return RegistFailure{7, text::kTableFull, F::kMark};
     // Code page 932 is the profile file's encoding: a character it lacks would be stored as "?"
     // or as a look-alike, so such a field is refused instead.
     if (!SurvivesCp932(mark)) return RegistFailure{8, text::kMarkNotCp932, F::kMark};

@@ -39,6 +39,7 @@ inline constexpr wchar_t kProgramTooLong[] =
     L"プログラム(パス)が長すぎます\r\n200バイト以内で指定してください";
 inline constexpr wchar_t kNameTooLong[] = L"名前が長すぎます\r\n20バイト以内で指定してください";
 inline constexpr wchar_t kMarkFull[] = L"これ以上この拡張子は登録出来ません";
+inline constexpr wchar_t kTableFull[] = L"これ以上登録出来ません";
 inline constexpr wchar_t kMarkNotCp932[] = L"拡張子に使用できない文字が含まれています";
 inline constexpr wchar_t kProgramNotCp932[] = L"プログラム(パス)に使用できない文字が含まれています";
 inline constexpr wchar_t kNameNotCp932[] = L"名前に使用できない文字が含まれています";
