@@ -23,7 +23,6 @@ constexpr wchar_t kDesignCaption[] = L"WWWWWWWWWWWWWWWWWWWW (&10)";
 void EndProcessNow(unsigned exitCode) { ExitProcess(exitCode); }
 
 SelectExitAction gExitAction = EndProcessNow;
-WNDPROC gButtonBaseProc = nullptr;
 
 std::wstring ButtonCaption(const std::wstring& name, int index) {
     return name + L" (&" + std::to_wstring((index + 1) % 10) + L")";
@@ -120,10 +119,7 @@ void FormSelect::Form_Load() {
         SetWindowTextW(Command_Select[static_cast<size_t>(i)], ButtonCaption(name, i).c_str());
         // Digits choose a button by themselves: the keyboard goes to the buttons and never to an
         // input method, which would swallow the digits while composing.
-        const auto previous = reinterpret_cast<WNDPROC>(
-            SetWindowLongPtrW(Command_Select[static_cast<size_t>(i)], GWLP_WNDPROC,
-                              reinterpret_cast<LONG_PTR>(&FormSelect::ButtonProc)));
-        if (previous != &FormSelect::ButtonProc) gButtonBaseProc = previous;
+        SubclassControl(Command_Select[static_cast<size_t>(i)]);
     }
     if (const auto associate = ImmApi().associateContextEx) {
         associate(hwnd(), nullptr, 0);
@@ -178,16 +174,12 @@ bool FormSelect::ChooseByKey(HWND button, WPARAM virtualKey) {
     return true;
 }
 
-LRESULT CALLBACK FormSelect::ButtonProc(HWND button, UINT msg, WPARAM wParam, LPARAM lParam) {
-    FormSelect& form = Form_select();
-    if (form.IndexOf(button) >= 0) {
-        if (msg == WM_KEYDOWN && form.ChooseByKey(button, wParam)) return 0;
-        // A digit typed without its key-down (an input method's result, another loop).
-        if (msg == WM_CHAR && wParam >= '0' && wParam <= '9' && form.ChooseByKey(button, wParam)) {
-            return 0;
-        }
-    }
-    return CallWindowProcW(gButtonBaseProc, button, msg, wParam, lParam);
+std::optional<LRESULT> FormSelect::ControlMessage(HWND button, UINT msg, WPARAM wParam, LPARAM) {
+    if (IndexOf(button) < 0) return std::nullopt;
+    if (msg == WM_KEYDOWN && ChooseByKey(button, wParam)) return 0;
+    // A digit typed without its key-down (an input method's result, another loop).
+    if (msg == WM_CHAR && wParam >= '0' && wParam <= '9' && ChooseByKey(button, wParam)) return 0;
+    return std::nullopt;
 }
 
 LRESULT FormSelect::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {

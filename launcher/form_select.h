@@ -40,7 +40,7 @@ protected:
     void OnDestroyed() override { Command_Select.clear(); }
 
 private:
-    static LRESULT CALLBACK ButtonProc(HWND button, UINT msg, WPARAM wParam, LPARAM lParam);
+    std::optional<LRESULT> ControlMessage(HWND button, UINT msg, WPARAM wParam, LPARAM lParam) override;
     int IndexOf(HWND control) const;
     bool ChooseByKey(HWND button, WPARAM virtualKey);
 

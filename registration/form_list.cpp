@@ -71,11 +71,7 @@ bool FormList::Create(HWND owner, bool modal) {
         // A list box keeps the line count of its old font until it is sized again.
         MoveControl(list, ControlRect(list));
     }
-    // Subclassed through its window procedure rather than SetWindowSubclass, whose lookup of
-    // the subclass data costs Wine a server call on every message: ten times the time of a fill.
-    SetWindowLongPtrW(list, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-    listProc_ = reinterpret_cast<WNDPROC>(
-        SetWindowLongPtrW(list, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ListBoxProc)));
+    SubclassControl(list);
     CentreOnScreen();
     return true;
 }
@@ -250,29 +246,23 @@ LRESULT FormList::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     return Window::HandleMessage(msg, wParam, lParam);
 }
 
-LRESULT CALLBACK FormList::ListBoxProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    auto* self = reinterpret_cast<FormList*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-    if (self == nullptr) return DefWindowProcW(hwnd, msg, wParam, lParam);
-    const WNDPROC base = self->listProc_;
+std::optional<LRESULT> FormList::ControlMessage(HWND control, UINT msg, WPARAM wParam, LPARAM lParam) {
+    const auto* keyMessage = reinterpret_cast<const MSG*>(lParam);
     switch (msg) {
     case WM_GETDLGCODE:
         // Enter belongs to the list (it edits); otherwise the dialog manager would take it.
-        if (lParam != 0 && reinterpret_cast<const MSG*>(lParam)->message == WM_KEYDOWN &&
-            reinterpret_cast<const MSG*>(lParam)->wParam == VK_RETURN) {
-            return CallWindowProcW(base, hwnd, msg, wParam, lParam) | DLGC_WANTMESSAGE;
+        if (keyMessage != nullptr && keyMessage->message == WM_KEYDOWN && keyMessage->wParam == VK_RETURN) {
+            return CallControlBase(control, msg, wParam, lParam) | DLGC_WANTMESSAGE;
         }
         break;
     case WM_KEYDOWN:
-        self->List_mark_KeyDown(static_cast<int>(wParam));
-        break;
-    case WM_NCDESTROY:
-        SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(base));
-        SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+        // The key goes on to the list box as well (arrows still move the selection).
+        List_mark_KeyDown(static_cast<int>(wParam));
         break;
     default:
         break;
     }
-    return CallWindowProcW(base, hwnd, msg, wParam, lParam);
+    return std::nullopt;
 }
 
 namespace {

@@ -56,16 +56,15 @@ public:
 
 protected:
     LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
+    std::optional<LRESULT> ControlMessage(HWND control, UINT msg, WPARAM wParam, LPARAM lParam) override;
     void OnDestroyed() override;
 
 private:
-    static LRESULT CALLBACK ListBoxProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
     void Unload();
 
     FocusKeeper focus_;
 
     bool openedModal_ = false;
-    WNDPROC listProc_ = nullptr;
 };
 
 }  // namespace tolvare

@@ -57,10 +57,7 @@ bool FormRegist::Create(HWND owner) {
     if (mark == nullptr || program == nullptr || name == nullptr) return false;
 
     // Dropped files arrive at the program box itself; it hands them to this window's handler.
-    // (A window-procedure subclass: SetWindowSubclass costs Wine a server call per message.)
-    SetWindowLongPtrW(program, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-    programProc_ = reinterpret_cast<WNDPROC>(
-        SetWindowLongPtrW(program, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ProgramBoxProc)));
+    SubclassControl(program);
     DragAcceptFiles(program, TRUE);
 
     tooltip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
@@ -180,22 +177,12 @@ LRESULT FormRegist::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     return Window::HandleMessage(msg, wParam, lParam);
 }
 
-LRESULT CALLBACK FormRegist::ProgramBoxProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    auto* self = reinterpret_cast<FormRegist*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-    if (self == nullptr) return DefWindowProcW(hwnd, msg, wParam, lParam);
-    const WNDPROC base = self->programProc_;
-    switch (msg) {
-    case WM_DROPFILES:
-        self->Text_program_OLEDragDrop(reinterpret_cast<HDROP>(wParam));
+std::optional<LRESULT> FormRegist::ControlMessage(HWND control, UINT msg, WPARAM wParam, LPARAM) {
+    if (msg == WM_DROPFILES && control == Control(kTextProgram)) {
+        Text_program_OLEDragDrop(reinterpret_cast<HDROP>(wParam));
         return 0;
-    case WM_NCDESTROY:
-        SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(base));
-        SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
-        break;
-    default:
-        break;
     }
-    return CallWindowProcW(base, hwnd, msg, wParam, lParam);
+    return std::nullopt;
 }
 
 namespace {

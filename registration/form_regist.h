@@ -39,9 +39,9 @@ public:
 
 protected:
     LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
+    std::optional<LRESULT> ControlMessage(HWND control, UINT msg, WPARAM wParam, LPARAM lParam) override;
 
 private:
-    static LRESULT CALLBACK ProgramBoxProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
     void AddHint(HWND box, const wchar_t* hint);
     std::wstring BoxText(int id) const;
     void Unload();
@@ -49,7 +49,6 @@ private:
     FocusKeeper focus_;
 
     HWND tooltip_ = nullptr;
-    WNDPROC programProc_ = nullptr;
 };
 
 }  // namespace tolvare

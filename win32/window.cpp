@@ -265,6 +265,44 @@ LRESULT Window::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     return DefWindowProcW(hwnd_, msg, wParam, lParam);
 }
 
+void Window::SubclassControl(HWND control) {
+    for (const auto& entry : subclassed_) {
+        if (entry.first == control) return;
+    }
+    SetWindowLongPtrW(control, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    const auto base = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrW(control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ControlProc)));
+    subclassed_.emplace_back(control, base);
+}
+
+std::optional<LRESULT> Window::ControlMessage(HWND, UINT, WPARAM, LPARAM) { return std::nullopt; }
+
+LRESULT Window::CallControlBase(HWND control, UINT msg, WPARAM wParam, LPARAM lParam) const {
+    for (const auto& entry : subclassed_) {
+        if (entry.first == control) return CallWindowProcW(entry.second, control, msg, wParam, lParam);
+    }
+    return DefWindowProcW(control, msg, wParam, lParam);
+}
+
+LRESULT CALLBACK Window::ControlProc(HWND control, UINT msg, WPARAM wParam, LPARAM lParam) {
+    auto* owner = reinterpret_cast<Window*>(GetWindowLongPtrW(control, GWLP_USERDATA));
+    if (owner == nullptr) return DefWindowProcW(control, msg, wParam, lParam);
+    if (msg == WM_NCDESTROY) {
+        const LRESULT result = owner->CallControlBase(control, msg, wParam, lParam);
+        auto& list = owner->subclassed_;
+        list.erase(std::remove_if(list.begin(), list.end(),
+                                  [control](const auto& e) { return e.first == control; }),
+                   list.end());
+        return result;
+    }
+    try {
+        if (auto handled = owner->ControlMessage(control, msg, wParam, lParam)) return *handled;
+    } catch (...) {
+        return 0;  // exceptions never cross into user32
+    }
+    return owner->CallControlBase(control, msg, wParam, lParam);
+}
+
 LRESULT CALLBACK Window::StaticProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     Window* self = nullptr;
     if (msg == WM_NCCREATE) {
@@ -288,6 +326,7 @@ LRESULT CALLBACK Window::StaticProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM l
         ours.erase(std::remove(ours.begin(), ours.end(), hwnd), ours.end());
         self->hwnd_ = nullptr;
         self->placed_.clear();
+        self->subclassed_.clear();
         self->modal_ = false;
         self->OnDestroyed();
     }
