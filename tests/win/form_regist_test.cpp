@@ -4,10 +4,9 @@
 
 #include <commctrl.h>
 
-#include <memory>
+#include <tuple>
 
 #include "core/startup.h"
-#include "registration/form_list.h"
 #include "tests/win/registration_fixture.h"
 
 namespace tolvare::testing {
@@ -15,373 +14,167 @@ namespace {
 
 using F = FormRegist;
 
-const std::wstring kErrorTitle = L"TOLVARE エラー";
+const MarkRecord kTxt{L"TXT", L"C:\\v.exe", L"v"};
 
-std::wstring Repeat(const std::wstring& unit, int times) {
-    std::wstring s;
-    for (int i = 0; i < times; ++i) s += unit;
-    return s;
-}
+using FormRegistTest = RegistrationTest;
 
-class FormRegistTest : public RegistrationTest {
-protected:
-    // The editor as Form_Load prepares it, shown and active but not modal, so that the test
-    // drives it directly; its OK and Cancel then destroy it.
-    std::unique_ptr<FormRegist> Open() {
-        auto form = std::make_unique<FormRegist>();
-        EXPECT_TRUE(form->Create(nullptr));
-        form->Form_Load();
-        ShowWindow(form->hwnd(), SW_SHOW);
-        SetForegroundWindow(form->hwnd());
-        Pump();
-        return form;
-    }
-    static void Type(FormRegist& form, int id, const std::wstring& text) {
-        SendMessageW(form.Control(id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
-    }
-    static void Fill(FormRegist& form, const std::wstring& mark, const std::wstring& program,
-                     const std::wstring& name) {
-        if (IsWindowEnabled(form.Control(F::kTextMark))) Type(form, F::kTextMark, mark);
-        Type(form, F::kTextProgram, program);
-        Type(form, F::kTextName, name);
-    }
-    static void Click(FormRegist& form, int id) { SendMessageW(form.Control(id), BM_CLICK, 0, 0); }
-};
+// `txtRows` TXT registrations in the table; focus on kCommandCancel: start-up handed the
+// extension over, so its box is locked.
+struct Refusal { const char* what; int txtRows; std::wstring mark, program, name, message; int focus; };
 
-// ---- the checks, in their order
-
-struct Refusal {
-    const char* what;
-    std::wstring mark, program, name;
-    std::wstring message;
-    int focus;
-};
-
-TEST_F(FormRegistTest, RefusesInputWithTheFirstFailedCheckAndFocusesItsBox) {
-    const std::wstring exe = L"C:\\Tools\\editor.exe";
-    const std::vector<Refusal> cases = {
-        {"1 empty extension", L"", exe, L"", L"拡張子が未入力です", F::kTextMark},
-        {"1 blanks only", L"   ", exe, L"", L"拡張子が未入力です", F::kTextMark},
-        {"1 before 3", L"", L"", L"", L"拡張子が未入力です", F::kTextMark},
-        {"2 equals sign first in list order", L"a=b;c", exe, L"", L"拡張子に不正な文字'='が含まれています", F::kTextMark},
-        {"2 bracket before semicolon", L"x;y[z", exe, L"", L"拡張子に不正な文字'['が含まれています", F::kTextMark},
-        {"2 comma", L"a,b", exe, L"", L"拡張子に不正な文字','が含まれています", F::kTextMark},
-        {"2 closing bracket", L"a]", exe, L"", L"拡張子に不正な文字']'が含まれています", F::kTextMark},
-        {"2 double quote", L"\"a", exe, L"", L"拡張子に不正な文字'\"'が含まれています", F::kTextMark},
-        {"2 semicolon", L"a;", exe, L"", L"拡張子に不正な文字';'が含まれています", F::kTextMark},
-        {"2 before 3", L"[", L"", L"", L"拡張子に不正な文字'['が含まれています", F::kTextMark},
-        {"3 empty program", L"txt", L"", L"", L"プログラムが未指定です", F::kTextProgram},
-        {"3 blanks only", L"txt", L"  ", L"", L"プログラムが未指定です", F::kTextProgram},
-        {"3 before 4", L"ABCDEFGHIJK", L"", L"", L"プログラムが未指定です", F::kTextProgram},
-        {"4 eleven bytes", L"ABCDEFGHIJK", exe, L"", L"拡張子が長すぎます\r\n10バイト以内で指定してください", F::kTextMark},
-        {"4 six full-width", L"ＡＢＣＤＥＦ", exe, L"", L"拡張子が長すぎます\r\n10バイト以内で指定してください", F::kTextMark},
-        {"4 blanks count", L" ABCDEFGHIJ", exe, L"", L"拡張子が長すぎます\r\n10バイト以内で指定してください", F::kTextMark},
-        {"5 201 bytes", L"txt", L"C:\\" + std::wstring(198, L'p'), L"",
-         L"プログラム(パス)が長すぎます\r\n200バイト以内で指定してください", F::kTextProgram},
-        {"5 200 chars with a comma", L"txt", L"C:\\a," + std::wstring(195, L'p'), L"",
-         L"プログラム(パス)が長すぎます\r\n200バイト以内で指定してください", F::kTextProgram},
-        {"6 eleven full-width", L"txt", exe, Repeat(L"説", 11), L"名前が長すぎます\r\n20バイト以内で指定してください",
-         F::kTextName},
-        {"6 comma counts two bytes", L"txt", exe, std::wstring(19, L'n') + L",",
-         L"名前が長すぎます\r\n20バイト以内で指定してください", F::kTextName},
-        {"8 extension", L"é", exe, L"", L"拡張子に使用できない文字が含まれています", F::kTextMark},
-        {"8 program", L"txt", L"C:\\\u301Cwave.exe", L"", L"プログラム(パス)に使用できない文字が含まれています",
-         F::kTextProgram},
-        {"8 description", L"txt", exe, L"\U0001F600", L"名前に使用できない文字が含まれています", F::kTextName},
+TEST_F(FormRegistTest, RefusesTheFirstFailedCheckWithItsMessageAndFocus) {
+    const std::wstring exe = L"C:\\Tools\\editor.exe", long201 = L"C:\\" + std::wstring(198, L'p');
+    const std::wstring markEmpty = L"拡張子が未入力です", programEmpty = L"プログラムが未指定です";
+    const std::wstring full = L"これ以上この拡張子は登録出来ません", nameLong = L"名前が長すぎます\r\n20バイト以内で指定してください";
+    const std::wstring markLong = L"拡張子が長すぎます\r\n10バイト以内で指定してください";
+    const std::wstring programLong = L"プログラム(パス)が長すぎます\r\n200バイト以内で指定してください";
+    const auto bad = [](wchar_t c) { return L"拡張子に不正な文字'" + std::wstring(1, c) + L"'が含まれています"; };
+    std::vector<Refusal> cases = {
+        {"1 empty extension", 0, L"", exe, L"", markEmpty, F::kTextMark},
+        {"1 blanks only, before 3", 0, L"   ", L"", L"", markEmpty, F::kTextMark},
+        {"3 empty program", 0, L"txt", L"", L"", programEmpty, F::kTextProgram},
+        {"3 blanks only, before 4", 0, L"ABCDEFGHIJK", L"  ", L"", programEmpty, F::kTextProgram},
+        {"4 eleven bytes", 0, L"ABCDEFGHIJK", exe, L"", markLong, F::kTextMark},
+        {"4 six full-width, before 5", 0, L"ＡＢＣＤＥＦ", long201, L"", markLong, F::kTextMark},
+        {"4 blanks count", 0, L" ABCDEFGHIJ", exe, L"", markLong, F::kTextMark},
+        {"5 201 bytes, before 6", 0, L"txt", long201, std::wstring(11, L'説'), programLong, F::kTextProgram},
+        {"5 a comma counts two", 0, L"txt", L"C:\\a," + std::wstring(195, L'p'), L"", programLong, F::kTextProgram},
+        {"6 eleven full-width, before 7", 10, L"txt", exe, std::wstring(11, L'説'), nameLong, F::kTextName},
+        {"6 a comma counts two", 0, L"txt", exe, std::wstring(19, L'n') + L",", nameLong, F::kTextName},
+        {"7 an eleventh TXT", 10, L" txt", exe, L"", full, F::kTextMark},
+        {"7 before 8", 10, L"txt", L"C:\\\u301C.exe", L"", full, F::kTextMark},
+        {"8 extension", 0, L"é", exe, L"", L"拡張子に使用できない文字が含まれています", F::kTextMark},
+        {"8 program", 0, L"txt", L"C:\\\u301C.exe", L"", L"プログラム(パス)に使用できない文字が含まれています", F::kTextProgram},
+        {"8 description", 0, L"txt", exe, L"\U0001F600", L"名前に使用できない文字が含まれています", F::kTextName},
+        {"2 on the locked box", 0, L"A=B", exe, L"", bad(L'='), F::kCommandCancel},
+        {"4 on the locked box", 0, L"ABCDEFGHIJK", exe, L"", markLong, F::kCommandCancel},
     };
-    const std::vector<MarkRecord> before = markTable.Rows();
+    // Check 2 names the first of its characters in this order, even when it stands last; and it
+    // comes before check 3.
+    const std::wstring refused = L"=,[]\";";
+    for (size_t next = 1; wchar_t ch : refused) {
+        cases.push_back({"2 in list order", 0, refused.substr(next++) + ch, L"", L"", bad(ch), F::kTextMark});
+    }
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.what);
+        SCOPED_TRACE(::testing::Message() << c.what << " " << ::testing::PrintToString(c.mark));
+        const bool locked = c.focus == F::kCommandCancel;
+        const auto before = locked ? std::vector{MarkRecord{c.mark, L"", L""}} : std::vector(c.txtRows, kTxt);
+        selectedMark = locked ? 1 : 0;
         boxes.ClearSeen();
-        auto form = Open();
-        Fill(*form, c.mark, c.program, c.name);
+        auto form = Open<FormRegist>(before);
+        Fill(form->hwnd(), {c.mark, c.program, c.name});
         boxes.Answer(IDOK);
-        Click(*form, F::kCommandOk);
-        ASSERT_EQ(boxes.Seen().size(), 1u);
-        const test::SeenBox& box = boxes.Seen()[0];
-        EXPECT_EQ(box.text, c.message);
-        EXPECT_EQ(box.title, kErrorTitle);
-        EXPECT_EQ(StandardIconOf(box), BoxIcon::Stop);
-        EXPECT_EQ(box.buttons, std::vector<int>{IDOK});
+        Click(form->Control(F::kCommandOk));
+        test::ExpectMessages(boxes.Seen(), {{.text = c.message, .title = L"TOLVARE エラー", .buttons = {IDOK},
+                                             .icon = test::BoxIcon::Stop}});
         EXPECT_TRUE(IsWindow(form->hwnd())) << "the dialog stays open";
         EXPECT_EQ(GetFocus(), form->Control(c.focus));
         EXPECT_EQ(markTable.Rows(), before);
-        EXPECT_EQ(markCount, 0);
-        EXPECT_EQ(selectedMark, 0);
+        EXPECT_EQ(selectedMark, locked ? 1 : 0);
     }
 }
 
-TEST_F(FormRegistTest, AnExtensionTakesTenRegistrationsAndNoMore) {
-    SetTable(std::vector<MarkRecord>(9, MarkRecord{L"TXT", L"C:\\v.exe", L"v"}));
-    auto form = Open();
-    Fill(*form, L" txt", L"C:\\ten.exe", L"");
-    Click(*form, F::kCommandOk);
-    ASSERT_EQ(markCount, 10) << "the tenth is accepted";
+struct Stored { const char* what; std::wstring mark, program, name; MarkRecord row; };
 
-    selectedMark = 0;
-    form = Open();
-    Fill(*form, L"txt", L"C:\\eleven.exe", L"");
-    boxes.Answer(IDOK);
-    Click(*form, F::kCommandOk);
-    ASSERT_EQ(boxes.Seen().size(), 1u);
-    EXPECT_EQ(boxes.Seen()[0].text, L"これ以上この拡張子は登録出来ません");
-    EXPECT_EQ(boxes.Seen()[0].title, kErrorTitle);
-    EXPECT_EQ(GetFocus(), form->Control(F::kTextMark));
-    EXPECT_EQ(markCount, 10);
-
-    // Changing one of the ten does not count against itself.
-    Click(*form, F::kCommandCancel);
-    selectedMark = 4;
-    form = Open();
-    Fill(*form, L"", L"C:\\changed.exe", L"changed");
-    Click(*form, F::kCommandOk);
-    EXPECT_EQ(markTable[4].program, L"C:\\changed.exe");
-}
-
-TEST_F(FormRegistTest, AFailedCheckOnTheLockedExtensionFocusesCancel) {
-    // Start-up hands over extensions the user cannot edit any more.
-    for (const std::wstring mark : {L"A=B", L"ABCDEFGHIJK"}) {
-        SCOPED_TRACE(::testing::PrintToString(mark));
-        boxes.ClearSeen();
-        SetTable({MarkRecord{mark, L"", L""}});
-        selectedMark = 1;
-        editorCaller = kCallerStartup;
-        auto form = Open();
-        EXPECT_FALSE(IsWindowEnabled(form->Control(F::kTextMark)));
-        Type(*form, F::kTextProgram, L"C:\\a.exe");
-        boxes.Answer(IDOK);
-        Click(*form, F::kCommandOk);
-        ASSERT_EQ(boxes.Seen().size(), 1u);
-        EXPECT_EQ(GetFocus(), form->Control(F::kCommandCancel));
-        EXPECT_FALSE(FileExists(Profile()));
-    }
-}
-
-// ---- what OK stores
-
-struct Stored {
-    const char* what;
-    std::wstring mark, program, name;
-    MarkRecord row;
-};
-
-TEST_F(FormRegistTest, StoresTheRowTrimmedUpperCasedWithFullWidthCommas) {
+TEST_F(FormRegistTest, OkAppendsTheRowTrimmedUpperCasedWithFullWidthCommas) {
+    const std::wstring p194(194, L'p'), kana12(12, L'あ'), kana9(9, L'あ'), setsu10(10, L'説');
+    const std::wstring az = L"abcdefghijklmnopqrstuvwxyz";
     const std::vector<Stored> cases = {
         {"lower case", L"txt", L"C:\\e.exe", L"Edit", {L"TXT", L"C:\\e.exe", L"Edit"}},
         {"leading dot stays", L".txt", L"C:\\e.exe", L"Edit", {L".TXT", L"C:\\e.exe", L"Edit"}},
         {"blanks trimmed", L" ABCDEFGH ", L"  C:\\e.exe ", L" x ", {L"ABCDEFGH", L"C:\\e.exe", L"x"}},
         {"ten bytes full-width", L"ＡＢＣＤＥ", L"C:\\e.exe", L"e", {L"ＡＢＣＤＥ", L"C:\\e.exe", L"e"}},
-        {"199 bytes and a comma", L"txt", L"C:\\a," + std::wstring(194, L'p'), L"e",
-         {L"TXT", L"C:\\a，" + std::wstring(194, L'p'), L"e"}},
-        {"200 bytes", L"txt", L"C:\\" + std::wstring(197, L'p'), L"e", {L"TXT", L"C:\\" + std::wstring(197, L'p'), L"e"}},
-        {"ten full-width description", L"txt", L"C:\\e.exe", Repeat(L"説", 10), {L"TXT", L"C:\\e.exe", Repeat(L"説", 10)}},
+        {"199 bytes and a comma", L"txt", L"C:\\a," + p194, L"e", {L"TXT", L"C:\\a，" + p194, L"e"}},
+        {"20-byte description", L"txt", L"C:\\e.exe", setsu10, {L"TXT", L"C:\\e.exe", setsu10}},
         {"comma in description", L"txt", L"C:\\e.exe", L"a,b", {L"TXT", L"C:\\e.exe", L"a，b"}},
         {"blank description stays blank", L"txt", L"C:\\e.exe", L"  ", {L"TXT", L"C:\\e.exe", L""}},
-        {"default: the file name", L"txt", L"C:\\Tools\\editor.exe", L"", {L"TXT", L"C:\\Tools\\editor.exe", L"editor.exe"}},
+        {"default: the file name", L"txt", L"C:\\bin\\edit.exe", L"", {L"TXT", L"C:\\bin\\edit.exe", L"edit.exe"}},
         {"default: path ends in a backslash", L"txt", L"C:\\Tools\\", L"", {L"TXT", L"C:\\Tools\\", L""}},
-        {"default: no backslash, 20 characters", L"txt", L"abcdefghijklmnopqrstuvwxyz.exe", L"",
-         {L"TXT", L"abcdefghijklmnopqrstuvwxyz.exe", L"abcdefghijklmnopqrst"}},
-        {"default: 20 bytes of full-width", L"txt", L"C:\\" + Repeat(L"あ", 12) + L".exe", L"",
-         {L"TXT", L"C:\\" + Repeat(L"あ", 12) + L".exe", Repeat(L"あ", 10)}},
-        {"default: never half a character", L"txt", L"C:\\a" + Repeat(L"あ", 12), L"",
-         {L"TXT", L"C:\\a" + Repeat(L"あ", 12), L"a" + Repeat(L"あ", 9)}},
+        {"default: no backslash, 20 characters", L"txt", az, L"", {L"TXT", az, L"abcdefghijklmnopqrst"}},
+        {"default: never half a character", L"txt", L"C:\\a" + kana12, L"", {L"TXT", L"C:\\a" + kana12, L"a" + kana9}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        SetTable({MarkRecord{L"DOC", L"C:\\d.exe", L"d"}});
+        // Nine TXT rows already: a TXT case is also the tenth of its extension, still accepted.
         selectedMark = 0;
-        editorCaller = 0;
-        auto form = Open();
-        EXPECT_EQ(TextOf(form->hwnd()), L"TOLVARE - 設定(登録)");
-        Fill(*form, c.mark, c.program, c.name);
-        Click(*form, F::kCommandOk);
+        auto form = Open<FormRegist>(std::vector<MarkRecord>(9, kTxt));
+        Fill(form->hwnd(), {c.mark, c.program, c.name});
+        Click(form->Control(F::kCommandOk));
         EXPECT_FALSE(IsWindow(form->hwnd())) << "OK closes the dialog";
-        ASSERT_EQ(markCount, 2);
-        ASSERT_EQ(markTable.UBound(), 2);
-        EXPECT_EQ(markTable[2], c.row) << "a new registration is appended";
-        EXPECT_EQ(selectedMark, 2);
+        ASSERT_EQ(markCount, 10);
+        EXPECT_EQ(markTable[10], c.row);
+        EXPECT_EQ(selectedMark, 10);
+        EXPECT_EQ(Bytes(Profile()), "(none)") << "only start-up's editor writes the file";
     }
-    EXPECT_TRUE(boxes.Seen().empty());
 }
 
-TEST_F(FormRegistTest, ChangeModeShowsTheRowAndRewritesIt) {
-    SetTable({{L"DOC", L"C:\\d.exe", L"d"}, {L"TXT", L"C:\\old.exe", L"old"}});
-    selectedMark = 2;
-    auto form = Open();
-    EXPECT_EQ(TextOf(form->hwnd()), L"TOLVARE - 設定(変更)");
-    EXPECT_EQ(TextOf(form->Control(F::kTextMark)), L"TXT");
-    EXPECT_EQ(TextOf(form->Control(F::kTextProgram)), L"C:\\old.exe");
-    EXPECT_EQ(TextOf(form->Control(F::kTextName)), L"old");
-    EXPECT_FALSE(IsWindowEnabled(form->Control(F::kTextMark)));
-    Type(*form, F::kTextProgram, L"C:\\new.exe");
-    Type(*form, F::kTextName, L"");
-    Click(*form, F::kCommandOk);
-    EXPECT_EQ(markCount, 2);
-    EXPECT_EQ(markTable[2], (MarkRecord{L"TXT", L"C:\\new.exe", L"new.exe"}));
-    EXPECT_FALSE(FileExists(Profile())) << "only start-up's editor writes the file";
-}
-
-TEST_F(FormRegistTest, FromTheListSortsRefillsTheListAndLeavesTheFile) {
-    SetTable({{L"TXT", L"C:\\t.exe", L"t"}});
-    FormList list;
-    ASSERT_TRUE(list.Create(nullptr, false));
-    list.Form_Load();
-    editorCaller = kCallerList;
-    selectedMark = 0;
-    auto form = Open();
-    Fill(*form, L"bmp", L"C:\\paint.exe", L"Paint");
-    Click(*form, F::kCommandOk);
-    EXPECT_EQ(selectedMark, 0);
-    ASSERT_EQ(markCount, 2);
-    EXPECT_EQ(markTable[1].mark, L"BMP") << "sorted by extension";
-    EXPECT_EQ(ListLines(list.Control(FormList::kListMark)),
-              (std::vector<std::wstring>{L"BMP\t>Paint", L"TXT\t>t"}));
-    EXPECT_FALSE(FileExists(Profile()));
-    DestroyWindow(list.hwnd());
-}
-
-TEST_F(FormRegistTest, FromStartUpWritesTheWholeTableAtOnceWithABackup) {
-    const std::string old = test::ToCp932(L"[MARK]\r\nDOC_0=DOC,C:\\d.exe,文書\r\n");
+TEST_F(FormRegistTest, ChangeModeFromStartUpWritesTheWholeTableWithABackupOnOkOnly) {
+    const std::string old = test::ToCp932(L"[MARK]\r\nTXT_0=TXT,C:\\old.exe,古い\r\n");
     test::WriteFileBytes(Profile(), old);
-    SetTable({{L"DOC", L"C:\\d.exe", L"文書"}, {L"ZIP", L"", L""}, {L"BMP", L"C:\\p.exe", L"p"}});
-    selectedMark = 2;
-    editorCaller = kCallerStartup;
-    auto form = Open();
-    Type(*form, F::kTextProgram, L"C:\\Tools\\解凍.exe");
-    Click(*form, F::kCommandOk);
-    EXPECT_EQ(Bytes(Profile()), test::ToCp932(L"[MARK]\r\nBMP_0=BMP,C:\\p.exe,p\r\nDOC_0=DOC,C:\\d.exe,文書\r\n"
-                                          L"ZIP_0=ZIP,C:\\Tools\\解凍.exe,解凍.exe\r\n"));
-    EXPECT_EQ(Bytes(Backup()), old);
-}
-
-TEST_F(FormRegistTest, CancelAndTheTitleBarLeaveEverythingAsItWas) {
-    SetTable({{L"TXT", L"C:\\t.exe", L"t"}});
-    editorCaller = kCallerStartup;
-    for (bool titleBar : {false, true}) {
-        selectedMark = 1;
-        auto form = Open();
-        Fill(*form, L"", L"C:\\other.exe", L"other");
-        if (titleBar) {
-            SendMessageW(form->hwnd(), WM_CLOSE, 0, 0);
-        } else {
-            Click(*form, F::kCommandCancel);
-        }
+    // Ten TXT rows: the one being changed does not count against its extension's ten.
+    std::vector<MarkRecord> rows(10, kTxt);
+    rows[3] = {L"TXT", L"C:\\old.exe", L"古い"};
+    std::wstring written = L"[MARK]\r\n";
+    for (int i = 0; i < 9; ++i) written += L"TXT_" + std::to_wstring(i) + L"=TXT,C:\\v.exe,v\r\n";
+    written += L"TXT_9=TXT,C:\\Tools\\解凍.exe,解凍.exe\r\n";
+    for (int button : {+F::kCommandCancel, 0, +F::kCommandOk}) {  // 0: the title bar's close box
+        SCOPED_TRACE(button);
+        selectedMark = 4;
+        editorCaller = kCallerStartup;
+        auto form = Open<FormRegist>(rows);
+        EXPECT_EQ(TextOf(form->hwnd()), L"TOLVARE - 設定(変更)");
+        EXPECT_FALSE(IsWindowEnabled(form->Control(F::kTextMark)));
+        EXPECT_EQ((MarkRecord{TextOf(form->Control(F::kTextMark)), TextOf(form->Control(F::kTextProgram)),
+                              TextOf(form->Control(F::kTextName))}), rows[3]);
+        Fill(form->hwnd(), {L"TXT", L"C:\\Tools\\解凍.exe", L""});
+        SendMessageW(button != 0 ? form->Control(button) : form->hwnd(), button != 0 ? BM_CLICK : WM_CLOSE, 0, 0);
         EXPECT_FALSE(IsWindow(form->hwnd()));
-        EXPECT_EQ(markTable[1], (MarkRecord{L"TXT", L"C:\\t.exe", L"t"}));
-        EXPECT_EQ(markCount, 1);
-        EXPECT_EQ(selectedMark, 1);
-        EXPECT_FALSE(FileExists(Profile()));
+        EXPECT_EQ(Bytes(Profile()), button == F::kCommandOk ? test::ToCp932(written) : old);
+        EXPECT_EQ(Bytes(Profile() + L".bk"), button == F::kCommandOk ? old : "(none)");
+        EXPECT_EQ(markTable.Rows() != rows, button == F::kCommandOk) << "only OK changes the table";
     }
 }
 
-TEST_F(FormRegistTest, EnterAndEscPressNoButton) {
-    auto form = Open();
-    Fill(*form, L"txt", L"C:\\e.exe", L"e");
-    SetFocus(form->Control(F::kTextName));
-    for (WPARAM key : {VK_RETURN, VK_ESCAPE}) {
-        MSG msg{form->Control(F::kTextName), WM_KEYDOWN, key, 0, 0, {}};
+TEST_F(FormRegistTest, KeysHintsAndLayoutAreAsDesigned) {
+    auto form = Open<FormRegist>({});
+    EXPECT_EQ(GetFocus(), form->Control(F::kTextMark)) << "the first box has the focus";
+    // Tab skips the labels; a label's access key goes to the box after it. With the boxes empty,
+    // a pressed OK would raise an unexpected box and a pressed Cancel would close the dialog.
+    const std::tuple<UINT, WPARAM, int> keys[] = {
+        {WM_KEYDOWN, VK_TAB, F::kTextProgram}, {WM_KEYDOWN, VK_TAB, F::kCommandAdd}, {WM_KEYDOWN, VK_TAB, F::kTextName},
+        {WM_KEYDOWN, VK_TAB, F::kCommandOk}, {WM_KEYDOWN, VK_TAB, F::kCommandCancel},
+        {WM_KEYDOWN, VK_TAB, F::kTextMark}, {WM_SYSCHAR, L'p', F::kTextProgram}, {WM_SYSCHAR, L'n', F::kTextName},
+        {WM_SYSCHAR, L'm', F::kTextMark}, {WM_KEYDOWN, VK_RETURN, F::kTextMark}, {WM_KEYDOWN, VK_ESCAPE, F::kTextMark}};
+    for (const auto& [message, key, focus] : keys) {
+        MSG msg{GetFocus(), message, key, message == WM_SYSCHAR ? 0x20000000 : 0, 0, {}};  // Alt held for WM_SYSCHAR
         if (!Window::PreTranslate(&msg)) DispatchMessageW(&msg);
         Pump();
+        ASSERT_TRUE(IsWindow(form->hwnd())) << key;
+        EXPECT_EQ(GetFocus(), form->Control(focus)) << key;
     }
-    EXPECT_TRUE(IsWindow(form->hwnd()));
-    EXPECT_EQ(markCount, 0);
-}
-
-// ---- the window itself
-
-TEST_F(FormRegistTest, IsTopmostWithHintsOnBothTextBoxes) {
-    auto form = Open();
-    EXPECT_NE(GetWindowLongPtrW(form->hwnd(), GWL_EXSTYLE) & WS_EX_TOPMOST, 0);
-    // The tool tip window is owned by the dialog; ask it for each box's hint.
-    HWND tip = nullptr;
-    while ((tip = FindWindowExW(nullptr, tip, TOOLTIPS_CLASSW, nullptr)) != nullptr) {
-        if (GetWindow(tip, GW_OWNER) == form->hwnd()) break;
-    }
+    HWND tip = nullptr;  // the tool tip window the dialog owns
+    do tip = FindWindowExW(nullptr, tip, TOOLTIPS_CLASSW, nullptr);
+    while (tip != nullptr && GetWindow(tip, GW_OWNER) != form->hwnd());
     ASSERT_NE(tip, nullptr);
-    const std::pair<int, std::wstring> hints[] = {{F::kTextMark, L"半角10文字以内"},
-                                                  {F::kTextName, L"ﾌﾟﾛｸﾞﾗﾑの説明（全角10文字以内）"},
-                                                  {F::kTextProgram, L""}};
+    const std::pair<int, std::wstring> hints[] = {
+        {F::kTextMark, L"半角10文字以内"}, {F::kTextName, L"ﾌﾟﾛｸﾞﾗﾑの説明（全角10文字以内）"}, {F::kTextProgram, L""}};
     for (const auto& [id, hint] : hints) {
         wchar_t text[256] = {};
-        TTTOOLINFOW info{};
-        info.cbSize = sizeof info;
-        info.hwnd = form->hwnd();
-        info.uId = reinterpret_cast<UINT_PTR>(form->Control(id));
-        info.lpszText = text;
+        const auto uId = reinterpret_cast<UINT_PTR>(form->Control(id));
+        TTTOOLINFOW info{sizeof info, 0, form->hwnd(), uId, {}, nullptr, text, 0, nullptr};
         SendMessageW(tip, TTM_GETTEXTW, 256, reinterpret_cast<LPARAM>(&info));
         EXPECT_EQ(std::wstring(text), hint);
     }
-}
-
-struct Placement {
-    int id;
-    const wchar_t* text;
-    int left, top, width, height;
-};
-
-const Placement kEditorLayout[] = {
-    {F::kLabel2, L"拡張子 (&M)： ", 75, 150, 1140, 240},
-    {F::kTextMark, L"", 1350, 150, 3540, 270},
-    {F::kLabel6, L"ﾌﾟﾛｸﾞﾗﾑ (&P)： ", 75, 525, 1140, 240},
-    {F::kTextProgram, L"", 1350, 525, 3540, 270},
-    {F::kCommandAdd, L"参照(&R)...", 5025, 525, 1215, 315},
-    {F::kLabel4, L"説明 (&N)： ", 75, 900, 1140, 240},
-    {F::kTextName, L"", 1350, 900, 3540, 270},
-    {F::kCommandOk, L"OK", 1875, 1425, 1215, 315},
-    {F::kCommandCancel, L"キャンセル", 3225, 1425, 1215, 315},
-};
-
-TEST_F(FormRegistTest, ControlsStandWhereTheDesignPutsThemAtAnyDpi) {
-    auto form = Open();
-    for (int dpi : {form->dpi(), 144}) {
-        SCOPED_TRACE(dpi);
-        if (dpi != form->dpi()) {
-            RECT r{};
-            GetWindowRect(form->hwnd(), &r);
-            SendMessageW(form->hwnd(), WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&r));
-        }
-        RECT client{};
-        GetClientRect(form->hwnd(), &client);
-        EXPECT_EQ(client.right, MulDiv(6345, dpi, 1440));
-        EXPECT_EQ(client.bottom, MulDiv(2025, dpi, 1440));
-        for (const auto& p : kEditorLayout) {
-            SCOPED_TRACE(p.id);
-            HWND control = form->Control(p.id);
-            ASSERT_NE(control, nullptr);
-            EXPECT_EQ(TextOf(control), p.text);
-            const RECT want = Expected(p.left, p.top, p.width, p.height, dpi);
-            const RECT got = ChildRect(control);
-            EXPECT_EQ(got.left, want.left);
-            EXPECT_EQ(got.top, want.top);
-            EXPECT_EQ(got.right, want.right);
-            EXPECT_EQ(got.bottom, want.bottom);
-        }
-    }
-}
-
-TEST_F(FormRegistTest, ChildrenFollowTheTabOrderAndAccessKeysReachTheBoxes) {
-    auto form = Open();
-    HWND child = GetWindow(form->hwnd(), GW_CHILD);
-    for (const auto& p : kEditorLayout) {
-        ASSERT_NE(child, nullptr);
-        EXPECT_EQ(GetDlgCtrlID(child), p.id);
-        child = GetWindow(child, GW_HWNDNEXT);
-    }
-    EXPECT_EQ(GetFocus(), form->Control(F::kTextMark)) << "the first box has the focus";
-    // Tab goes through the boxes and buttons only.
-    const int tabs[] = {F::kTextProgram, F::kCommandAdd, F::kTextName, F::kCommandOk, F::kCommandCancel,
-                        F::kTextMark};
-    for (int id : tabs) {
-        MSG msg{GetFocus(), WM_KEYDOWN, VK_TAB, 0, 0, {}};
-        ASSERT_TRUE(Window::PreTranslate(&msg));
-        EXPECT_EQ(GetFocus(), form->Control(id));
-    }
-    const std::pair<wchar_t, int> keys[] = {{L'p', F::kTextProgram}, {L'n', F::kTextName}, {L'm', F::kTextMark}};
-    for (const auto& [key, id] : keys) {
-        MSG msg{GetFocus(), WM_SYSCHAR, key, 0x20000000, 0, {}};
-        Window::PreTranslate(&msg);
-        EXPECT_EQ(GetFocus(), form->Control(id)) << static_cast<char>(key);
-    }
+    ExpectLayout(*form, 6345, 2025,
+                 {{F::kLabel2, L"拡張子 (&M)： ", 75, 150, 1140, 240, SS_RIGHT},
+                  {F::kTextMark, L"", 1350, 150, 3540, 270, 0},
+                  {F::kLabel6, L"ﾌﾟﾛｸﾞﾗﾑ (&P)： ", 75, 525, 1140, 240, SS_RIGHT},
+                  {F::kTextProgram, L"", 1350, 525, 3540, 270, 0},
+                  {F::kCommandAdd, L"参照(&R)...", 5025, 525, 1215, 315, 0},
+                  {F::kLabel4, L"説明 (&N)： ", 75, 900, 1140, 240, SS_RIGHT},
+                  {F::kTextName, L"", 1350, 900, 3540, 270, 0},
+                  {F::kCommandOk, L"OK", 1875, 1425, 1215, 315, 0},
+                  {F::kCommandCancel, L"キャンセル", 3225, 1425, 1215, 315, 0}});
 }
 
 }  // namespace

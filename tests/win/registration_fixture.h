@@ -1,55 +1,70 @@
 // Shared set-up of the registration window tests: a temp folder holding the profile, the real
-// Win32 system, a clean table, and an answerer for the message boxes the windows raise.
+// Win32 system, a clean table, an answerer for the message boxes, and the layout check.
 #pragma once
 
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
-#include <functional>
-#include <string>
-#include <vector>
+#include <memory>
 
 #include "core/profile.h"
 #include "tests/support/dialog_answerer.h"
+#include "tests/support/expect_message.h"
 #include "tests/support/test_files.h"
+#include "win32/window.h"
 
 namespace tolvare::testing {
 
-using test::BoxIcon;
-using test::StandardIconOf;
-
-// Runs `action` from the next timer tick: the way to act inside a modal window's own loop.
-void RunSoon(std::function<void()> action);
+// A control as the design places it, in twips of its window's client area, and the style bits
+// it must carry (alignment, "&" shown as itself).
+struct Placement { int id; const wchar_t* text; int left, top, width, height; LONG style; };
 
 class RegistrationTest : public ::testing::Test {
 protected:
     void SetUp() override;
-    void TearDown() override;
+    void TearDown() override { Pump(); }
 
-    static void SetTable(const std::vector<MarkRecord>& rows);
+    // The window over a table of `rows`, as Form_Load prepares it, shown and active but not
+    // modal: the test drives it.
+    template <class Form, class... Args>
+    static std::unique_ptr<Form> Open(const std::vector<MarkRecord>& rows, Args... args) {
+        markTable.Rows() = rows;
+        markCount = static_cast<int16_t>(rows.size());
+        auto form = std::make_unique<Form>();
+        EXPECT_TRUE(form->Create(nullptr, args...));
+        form->Form_Load();
+        ShowWindow(form->hwnd(), SW_SHOW);
+        SetForegroundWindow(form->hwnd());
+        Pump();
+        return form;
+    }
+    static void Click(HWND button) { SendMessageW(button, BM_CLICK, 0, 0); }
+    // Types a registration into the editor's three boxes.
+    static void Fill(HWND editor, const MarkRecord& row);
+    static void Pump() {
+        for (MSG msg; PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE);) DispatchMessageW(&msg);
+    }
+    // Removes the WM_QUIT that closing the program's last window posts; true if there was one.
+    static bool TakeQuit() {
+        MSG msg;
+        return PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE) != FALSE;
+    }
     std::wstring Profile() const { return dir_ / L"tolvare.ini"; }
-    std::wstring Backup() const { return Profile() + L".bk"; }
     // The file's bytes, or "(none)" when it does not exist.
-    static std::string Bytes(const std::wstring& path);
+    static std::string Bytes(const std::wstring& path) { return test::ReadFileBytes(path).value_or("(none)"); }
 
     test::TempDir dir_{L"tolvare reg"};
     test::DialogAnswerer boxes;
 };
 
-bool FileExists(const std::wstring& path);
-std::wstring TextOf(HWND hwnd);
-std::vector<std::wstring> ListLines(HWND list);
-// A control's rectangle in its parent's client coordinates.
-RECT ChildRect(HWND control);
-// The rectangle of a design row in twips at a DPI.
-RECT Expected(int leftTw, int topTw, int widthTw, int heightTw, int dpi);
-void ExpectRect(HWND control, const RECT& want);
-// Removes a WM_QUIT posted by a closed window; true if there was one.
-bool TakeQuit();
-// Handles this thread's pending messages.
-void Pump();
-// A visible top-level window of this thread with the class.
-HWND FindOwnWindow(const wchar_t* className);
+inline std::wstring TextOf(HWND hwnd) {
+    wchar_t text[1024] = {};
+    GetWindowTextW(hwnd, text, 1024);
+    return text;
+}
+// At 96 DPI and then at 144 DPI (moving the window there): the client area and each child, in
+// creation order, against the design.
+void ExpectLayout(const Window& form, int clientWidthTw, int clientHeightTw, const std::vector<Placement>& design);
 
 }  // namespace tolvare::testing
