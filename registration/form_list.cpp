@@ -35,7 +35,6 @@ std::wstring ListLine(const MarkRecord& row) { return row.mark + L"\t>" + row.na
 }  // namespace
 
 bool FormList::Create(HWND owner, bool modal) {
-    focus_.Reset();
     openedModal_ = modal;
     if (!CreateTop(kClassName, text::kListCaption, WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX,
                    0, owner, kClientWidthTw, kClientHeightTw)) {
@@ -182,14 +181,6 @@ void FormList::Command_save_Click() {
     if (markCount > 0) SetListMark();
 }
 
-void FormList::Unload() {
-    if (IsModalRunning()) {
-        EndModal();
-    } else {
-        DestroyWindow(hwnd());
-    }
-}
-
 void FormList::OnDestroyed() {
     // The modeless list is the program's last window once everything else has gone.
     if (!openedModal_ && !Window::AnyOpen()) PostQuitMessage(0);
@@ -233,12 +224,6 @@ LRESULT FormList::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
         break;
     case WM_CLOSE:
         Command_cancel_Click();
-        return 0;
-    case WM_ACTIVATE:
-        if (focus_.OnActivate(hwnd(), wParam)) return 0;
-        break;
-    case WM_NEXTDLGCTL:
-        FocusKeeper::NextControl(hwnd(), wParam, lParam);
         return 0;
     default:
         break;

@@ -60,9 +60,7 @@ protected:
     void OnDestroyed() override;
 
 private:
-    void Unload();
 
-    FocusKeeper focus_;
 
     bool openedModal_ = false;
 };

@@ -37,7 +37,6 @@ int BoxOf(RegistField field) {
 }  // namespace
 
 bool FormRegist::Create(HWND owner) {
-    focus_.Reset();
     // Topmost from the start as well: Wine ignores HWND_TOPMOST for a window not yet shown.
     if (!CreateTop(kClassName, text::kRegistCaption, WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU,
                    WS_EX_DLGMODALFRAME | WS_EX_TOPMOST, owner, kClientWidthTw, kClientHeightTw)) {
@@ -142,14 +141,6 @@ void FormRegist::Command_ok_Click() {
 
 void FormRegist::Command_cancel_Click() { Unload(); }
 
-void FormRegist::Unload() {
-    if (IsModalRunning()) {
-        EndModal();
-    } else {
-        DestroyWindow(hwnd());
-    }
-}
-
 LRESULT FormRegist::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     switch (msg) {
     case WM_COMMAND:
@@ -164,12 +155,6 @@ LRESULT FormRegist::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
         break;
     case WM_CLOSE:
         Command_cancel_Click();
-        return 0;
-    case WM_ACTIVATE:
-        if (focus_.OnActivate(hwnd(), wParam)) return 0;
-        break;
-    case WM_NEXTDLGCTL:
-        FocusKeeper::NextControl(hwnd(), wParam, lParam);
         return 0;
     default:
         break;

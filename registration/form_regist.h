@@ -44,9 +44,7 @@ protected:
 private:
     void AddHint(HWND box, const wchar_t* hint);
     std::wstring BoxText(int id) const;
-    void Unload();
 
-    FocusKeeper focus_;
 
     HWND tooltip_ = nullptr;
 };

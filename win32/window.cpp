@@ -73,6 +73,7 @@ bool Window::CreateTop(const wchar_t* className, const wchar_t* caption, DWORD s
     }
     clientWidthTw_ = clientWidthTw;
     clientHeightTw_ = clientHeightTw;
+    savedFocus_ = nullptr;
     hwnd_ = CreateWindowExW(exStyle | WS_EX_CONTROLPARENT, className, caption, style,
                             CW_USEDEFAULT, CW_USEDEFAULT, 100, 100, owner, nullptr, instance, this);
     if (hwnd_ == nullptr) return false;
@@ -249,8 +250,57 @@ int Window::RunMessageLoop() {
     return static_cast<int>(msg.wParam);
 }
 
+void Window::Unload() {
+    if (IsModalRunning()) {
+        EndModal();
+    } else if (hwnd_ != nullptr) {
+        DestroyWindow(hwnd_);
+    }
+}
+
+bool Window::RestoreFocus(WPARAM activation) {
+    // A plain top-level window would take the focus itself on every activation (after each
+    // message box), and the keyboard would no longer reach its controls: keep it as dialogs do.
+    if (LOWORD(activation) == WA_INACTIVE) {
+        HWND focus = GetFocus();
+        if (focus != nullptr && IsChild(hwnd_, focus)) savedFocus_ = focus;
+        return false;
+    }
+    if (HIWORD(activation) != 0) return false;  // minimised
+    HWND target = savedFocus_;
+    if (target == nullptr || !IsChild(hwnd_, target) || !IsWindowEnabled(target)) {
+        target = GetNextDlgTabItem(hwnd_, nullptr, FALSE);
+    }
+    if (target == nullptr) return false;
+    SetFocus(target);
+    return true;
+}
+
+void Window::NextControl(WPARAM wParam, LPARAM lParam) {
+    // Sent by the dialog manager for Tab and access keys; only a dialog's own procedure would
+    // answer it.
+    HWND target = nullptr;
+    if (LOWORD(lParam) != 0) {
+        target = reinterpret_cast<HWND>(wParam);
+    } else {
+        HWND focus = GetFocus();
+        if (focus != nullptr && !IsChild(hwnd_, focus)) focus = nullptr;
+        target = GetNextDlgTabItem(hwnd_, focus, wParam != 0);
+    }
+    if (target == nullptr) return;
+    SetFocus(target);
+    // As in a dialog, a box reached by the keyboard has its text selected.
+    if (SendMessageW(target, WM_GETDLGCODE, 0, 0) & DLGC_HASSETSEL) SendMessageW(target, EM_SETSEL, 0, -1);
+}
+
 LRESULT Window::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     switch (msg) {
+    case WM_ACTIVATE:
+        if (RestoreFocus(wParam)) return 0;
+        break;
+    case WM_NEXTDLGCTL:
+        NextControl(wParam, lParam);
+        return 0;
     case WM_DPICHANGED:
         ApplyDpi(HIWORD(wParam), reinterpret_cast<const RECT*>(lParam));
         return 0;

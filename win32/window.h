@@ -35,6 +35,8 @@ public:
     // is disabled meanwhile and enabled again before this window goes away.
     void RunModal(HWND owner);
     void EndModal() { modal_ = false; }
+    // Unloads the window: ends its modal loop when it runs one, destroys it otherwise.
+    void Unload();
     bool IsModalRunning() const { return modalDepth_ > 0; }
 
     // The dialog manager's keyboard handling (Tab, access keys) for whichever TOLVARE window the
@@ -92,6 +94,8 @@ private:
     static LRESULT CALLBACK StaticProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
     static LRESULT CALLBACK ControlProc(HWND control, UINT msg, WPARAM wParam, LPARAM lParam);
     void ApplyDpi(int dpi, const RECT* suggested);
+    bool RestoreFocus(WPARAM activation);
+    void NextControl(WPARAM wParam, LPARAM lParam);
     void PlaceAll();
 
     HWND hwnd_ = nullptr;
@@ -101,6 +105,7 @@ private:
     bool modal_ = false;
     int modalDepth_ = 0;
     HFONT uiFont_ = nullptr;
+    HWND savedFocus_ = nullptr;
     std::vector<Placed> placed_;
     std::vector<std::pair<HWND, WNDPROC>> subclassed_;
     struct FontEntry {

@@ -34,32 +34,32 @@ std::string ButtonList(std::vector<int> ids) {
 
 }  // namespace
 
-void ExpectMessage(const SeenBox& box, const BoxSpec& spec, std::source_location where) {
+void ExpectMessage(const SeenBox& box, const BoxSpec& want, std::source_location where) {
     const char* file = where.file_name();
     const int line = static_cast<int>(where.line());
     std::wstring_view text = box.text;
-    bool textOk = spec.textIsPrefix ? text.substr(0, spec.text.size()) == spec.text : text == spec.text;
+    bool textOk = want.textIsPrefix ? text.substr(0, want.text.size()) == want.text : text == want.text;
     if (!textOk) {
         ADD_FAILURE_AT(file, line) << "message text\n  actual: " << box.text
-                                   << "\nexpected" << (spec.textIsPrefix ? " prefix" : "") << ": "
-                                   << std::wstring(spec.text);
+                                   << "\nexpected" << (want.textIsPrefix ? " prefix" : "") << ": "
+                                   << std::wstring(want.text);
     }
-    if (!spec.title.empty() && box.title != spec.title) {
+    if (!want.title.empty() && box.title != want.title) {
         ADD_FAILURE_AT(file, line) << "message title\n  actual: " << box.title
-                                   << "\nexpected: " << std::wstring(spec.title);
+                                   << "\nexpected: " << std::wstring(want.title);
     }
-    if (!spec.buttons.empty()) {
-        std::string actual = ButtonList(box.buttons), expected = ButtonList(spec.buttons);
+    if (!want.buttons.empty()) {
+        std::string actual = ButtonList(box.buttons), expected = ButtonList(want.buttons);
         if (actual != expected) {
             ADD_FAILURE_AT(file, line) << "message buttons " << actual << ", expected " << expected
                                        << " (" << box.text << ")";
         }
     }
-    if (spec.icon) {
+    if (want.icon) {
         BoxIcon actual = StandardIconOf(box);
-        if (actual != *spec.icon) {
+        if (actual != *want.icon) {
             ADD_FAILURE_AT(file, line) << "message icon " << IconName(actual) << ", expected "
-                                       << IconName(*spec.icon) << " (" << box.text << ")";
+                                       << IconName(*want.icon) << " (" << box.text << ")";
         }
     }
 }
@@ -73,9 +73,9 @@ void ExpectMessages(const std::vector<SeenBox>& seen, std::initializer_list<BoxS
             << seen.size() << " message box(es) seen, expected " << specs.size() << ":" << texts;
     }
     size_t i = 0;
-    for (const BoxSpec& spec : specs) {
+    for (const BoxSpec& want : specs) {
         if (i >= seen.size()) break;
-        ExpectMessage(seen[i++], spec, where);
+        ExpectMessage(seen[i++], want, where);
     }
 }
 

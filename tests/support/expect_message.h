@@ -22,7 +22,7 @@ struct BoxSpec {
 
 // ExpectMessage(box, {.text = L"...", .title = L"TOLVARE", .buttons = {IDYES, IDNO},
 //                     .icon = BoxIcon::Question});
-void ExpectMessage(const SeenBox& box, const BoxSpec& spec,
+void ExpectMessage(const SeenBox& box, const BoxSpec& want,
                    std::source_location where = std::source_location::current());
 // Exactly these boxes, in this order.
 void ExpectMessages(const std::vector<SeenBox>& seen, std::initializer_list<BoxSpec> specs,
