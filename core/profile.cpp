@@ -108,8 +108,7 @@ struct ProfileEntry {
 };
 
 // The entries of the first section of that name, as the platform's profile reader sees them:
-// names and values trimmed, names compared without regard to case, a value in matching quotes
-// unquoted, and at most 254 bytes of a value.
+// names and values trimmed, names compared without regard to case.
 std::vector<ProfileEntry> ReadSection(std::string_view fileBytes, std::wstring_view section) {
     std::vector<ProfileEntry> entries;
     const std::wstring wanted = ToUpper(section);
@@ -128,7 +127,20 @@ std::vector<ProfileEntry> ReadSection(std::string_view fileBytes, std::wstring_v
         const size_t eq = line.find(L'=');
         ProfileEntry entry{ToUpper(TrimBlank(std::wstring_view(line).substr(0, eq))), {}};
         if (eq != std::wstring::npos) entry.value = TrimBlank(std::wstring_view(line).substr(eq + 1));
-        std::wstring& value = entry.value;
+        entries.push_back(std::move(entry));
+        return true;
+    });
+    return entries;
+}
+
+// The value as the platform's reader hands it back: unquoted, at most 254 bytes.
+std::wstring FindValue(const std::vector<ProfileEntry>& entries, std::wstring_view key,
+                       std::wstring_view defaultValue) {
+    const std::wstring wanted = ToUpper(TrimBlank(key));
+    for (const auto& e : entries) {
+        if (e.upperName != wanted) continue;
+        // Unquoted and cut only for the value asked for: a lookup never converts the others.
+        std::wstring value = e.value;
         if (value.size() >= 2 && (value.front() == L'"' || value.front() == L'\'') &&
             value.back() == value.front()) {
             value = value.substr(1, value.size() - 2);
@@ -136,17 +148,7 @@ std::vector<ProfileEntry> ReadSection(std::string_view fileBytes, std::wstring_v
         if (GetByteLen(value) > static_cast<int32_t>(kMaxValueBytes)) {
             value = GetByteMid(value, 1, static_cast<int32_t>(kMaxValueBytes));
         }
-        entries.push_back(std::move(entry));
-        return true;
-    });
-    return entries;
-}
-
-std::wstring FindValue(const std::vector<ProfileEntry>& entries, std::wstring_view key,
-                       std::wstring_view defaultValue) {
-    const std::wstring wanted = ToUpper(TrimBlank(key));
-    for (const auto& e : entries) {
-        if (e.upperName == wanted) return e.value;
+        return value;
     }
     return std::wstring(defaultValue);
 }
@@ -201,6 +203,38 @@ std::vector<std::wstring> ProfileLines(const MarkTable& table) {
     return lines;
 }
 
+namespace {
+
+enum class Attempt { kWritten, kRetry, kAbandoned };
+
+// One attempt at writing the whole new text to `tempPath`. Any failure is put to the user:
+// Retry starts the file again from the top, Ignore skips a failed line, anything else abandons.
+Attempt WriteProfileText(const std::wstring& tempPath, const std::vector<std::wstring>& lines) {
+    const auto ask = [](const SysError& err) {
+        const int answer = ReportFailure(L"SaveMarkProfileAll", err);
+        return answer == kIdRetry ? Attempt::kRetry : answer == kIdIgnore ? Attempt::kWritten : Attempt::kAbandoned;
+    };
+    SysError err;
+    std::unique_ptr<OutFile> file = Sys().CreateOutFile(tempPath, err);
+    // Without a file there is nothing to go on with: Ignore ends the save like Abort.
+    if (!file) return ask(err) == Attempt::kRetry ? Attempt::kRetry : Attempt::kAbandoned;
+    for (const auto& line : lines) {
+        bool lossy = false;
+        const std::string bytes = Sys().ToCp932(line + L"\r\n", &lossy);
+        if (lossy) {
+            // Never write a character the file cannot hold as a silent '?'.
+            err = {kErrorNoUnicodeTranslation, Sys().ErrorText(kErrorNoUnicodeTranslation)};
+        } else if (file->Write(bytes, err)) {
+            continue;
+        }
+        if (const Attempt next = ask(err); next != Attempt::kWritten) return next;
+    }
+    if (file->Commit(err)) return Attempt::kWritten;
+    return ask(err) == Attempt::kRetry ? Attempt::kRetry : Attempt::kAbandoned;
+}
+
+}  // namespace
+
 void SaveMarkProfileAll(MarkTable& table) {
     const std::wstring backupPath = profilePath + L".bk";
     SysError ignored;
@@ -215,58 +249,17 @@ void SaveMarkProfileAll(MarkTable& table) {
     // The new text goes to a file beside the profile first and replaces it in one step, so a
     // failure or a crash leaves either the old profile or the new one, never a part of either.
     const std::wstring tempPath = profilePath + L".new";
-    const auto abandon = [&] { Sys().DeleteFileAt(tempPath, ignored); };
-    for (bool written = false; !written;) {
-        SysError err;
-        std::unique_ptr<OutFile> file = Sys().CreateOutFile(tempPath, err);
-        if (!file) {
-            if (ReportFailure(L"SaveMarkProfileAll", err) == kIdRetry) continue;
-            abandon();
-            return;
-        }
-        bool restart = false;
-        for (const auto& line : lines) {
-            bool lossy = false;
-            const std::string bytes = Sys().ToCp932(line + L"\r\n", &lossy);
-            for (;;) {
-                bool ok = false;
-                if (lossy) {
-                    // Never write a character the file cannot hold as a silent '?'.
-                    err = {kErrorNoUnicodeTranslation, Sys().ErrorText(kErrorNoUnicodeTranslation)};
-                } else {
-                    ok = file->Write(bytes, err);
-                }
-                if (ok) break;
-                const int answer = ReportFailure(L"SaveMarkProfileAll", err);
-                if (answer == kIdIgnore) break;
-                file.reset();
-                if (answer == kIdRetry) {
-                    restart = true;
-                    break;
-                }
-                abandon();
-                return;
-            }
-            if (restart) break;
-        }
-        if (restart) continue;
-        if (!file->Commit(err)) {
-            file.reset();
-            if (ReportFailure(L"SaveMarkProfileAll", err) == kIdRetry) continue;
-            abandon();
-            return;
-        }
-        written = true;
-    }
-    Sys().CopyFileOver(profilePath, backupPath, ignored);
-    for (;;) {
-        SysError err;
-        if (Sys().ReplaceFileWith(tempPath, profilePath, err)) return;
-        if (ReportFailure(L"SaveMarkProfileAll", err) != kIdRetry) {
-            abandon();
-            return;
+    Attempt attempt = Attempt::kRetry;
+    while (attempt == Attempt::kRetry) attempt = WriteProfileText(tempPath, lines);
+    if (attempt == Attempt::kWritten) {
+        Sys().CopyFileOver(profilePath, backupPath, ignored);
+        for (;;) {
+            SysError err;
+            if (Sys().ReplaceFileWith(tempPath, profilePath, err)) return;
+            if (ReportFailure(L"SaveMarkProfileAll", err) != kIdRetry) break;
         }
     }
+    Sys().DeleteFileAt(tempPath, ignored);
 }
 
 }  // namespace tolvare

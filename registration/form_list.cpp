@@ -9,7 +9,6 @@
 #include "core/system.h"
 #include "core/text.h"
 #include "registration/registration_texts.h"
-#include "registration/ui_common.h"
 #include "win32/forms.h"
 
 namespace tolvare {
@@ -264,7 +263,7 @@ void ShowFormList(bool modal) {
         SetForegroundWindow(form.hwnd());
         return;
     }
-    HWND owner = modal ? ActiveProgramWindow() : nullptr;
+    HWND owner = modal ? Window::FrontWindow() : nullptr;
     if (!form.Create(owner, modal)) return;
     form.Form_Load();
     if (modal) {

@@ -5,7 +5,6 @@
 
 #include <vector>
 
-#include "registration/ui_common.h"
 #include "win32/window.h"
 
 namespace tolvare {

@@ -11,7 +11,6 @@
 #include "registration/form_list.h"
 #include "registration/regist_check.h"
 #include "registration/registration_texts.h"
-#include "registration/ui_common.h"
 #include "win32/forms.h"
 
 namespace tolvare {
@@ -180,7 +179,7 @@ FormRegist& TheFormRegist() {
 void ShowFormRegist() {
     FormRegist& form = TheFormRegist();
     if (form.IsModalRunning()) return;
-    HWND owner = ActiveProgramWindow();
+    HWND owner = Window::FrontWindow();
     if (form.hwnd() == nullptr && !form.Create(owner)) return;
     form.Form_Load();
     form.RunModal(owner);

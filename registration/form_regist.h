@@ -4,7 +4,6 @@
 #include <windows.h>
 #include <shellapi.h>
 
-#include "registration/ui_common.h"
 #include "win32/window.h"
 
 namespace tolvare {

@@ -46,6 +46,14 @@ int WindowDpi(HWND hwnd) {
     return dpi > 0 ? dpi : 96;
 }
 
+std::wstring WindowText(HWND hwnd) {
+    const int length = hwnd != nullptr ? GetWindowTextLengthW(hwnd) : 0;
+    if (length <= 0) return {};
+    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+    text.resize(static_cast<size_t>(GetWindowTextW(hwnd, text.data(), length + 1)));
+    return text;
+}
+
 Window::~Window() {
     if (hwnd_ != nullptr) DestroyWindow(hwnd_);
     for (auto& f : fonts_) DeleteObject(f.font);

@@ -119,5 +119,7 @@ private:
 
 // The DPI of a window (per-monitor when the platform knows it).
 int WindowDpi(HWND hwnd);
+// A window's or control's text.
+std::wstring WindowText(HWND hwnd);
 
 }  // namespace tolvare

@@ -1,6 +1,8 @@
 // The CBT-hook answerer of message boxes and dialogs for in-process GUI tests.
 #include "tests/support/dialog_answerer.h"
 
+#include "win32/window.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -17,13 +19,6 @@ constexpr UINT kAnswerDelayMs = 30;
 constexpr wchar_t kHandledProp[] = L"TolvareTestAnswered";
 
 thread_local DialogAnswerer* current = nullptr;
-
-std::wstring WindowText(HWND hwnd) {
-    if (!hwnd) return {};
-    std::wstring text(static_cast<size_t>(GetWindowTextLengthW(hwnd)) + 1, L'\0');
-    text.resize(static_cast<size_t>(GetWindowTextW(hwnd, text.data(), static_cast<int>(text.size()))));
-    return text;
-}
 
 bool IsDialogClass(HWND hwnd) {
     wchar_t cls[16] = {};

@@ -146,7 +146,11 @@ TEST_F(ProfileFileTest, AKilledSaveLeavesTheOldOrTheNewProfileWhole) {
         si.cb = sizeof si;
         PROCESS_INFORMATION pi{};
         ASSERT_TRUE(CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi));
-        Sleep(300 + random() % 400);
+        if (kill == 0) {
+            // However slow the machine, the first kill comes after at least one whole save.
+            for (int waited = 0; waited < 20000 && test::ReadFileBytes(profilePath) != bytesB; waited += 20) Sleep(20);
+        }
+        Sleep(random() % 400);
         TerminateProcess(pi.hProcess, 1);
         WaitForSingleObject(pi.hProcess, INFINITE);
         CloseHandle(pi.hProcess);
