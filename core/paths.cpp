@@ -45,21 +45,41 @@ std::wstring GetLongPath(const std::wstring& path) {
     return result;
 }
 
+namespace {
+
+bool IsFile(const std::wstring& path) {
+    const auto attributes = Sys().FileAttributes(path);
+    return attributes && (*attributes & kAttrDirectory) == 0;
+}
+
+// Whether an unquoted command line starts the registered program and nothing else. Given a
+// path with blanks, the platform tries each blank-delimited prefix in turn, so a missing
+// "C:\t\My App\x.exe" would start a "C:\t\My.exe" that happens to exist. Only a path that
+// exists (quoted below), a path without blanks, or an existing program written with its
+// extension and followed by arguments ("C:\tools\app.exe /x") is started.
+bool StartsOnlyTheProgram(const std::wstring& program) {
+    const size_t blank = program.find(L' ');
+    if (blank == std::wstring::npos || IsFile(program)) return true;
+    const std::wstring first = program.substr(0, blank);
+    const size_t name = first.find_last_of(L"\\/");
+    const bool extensionWritten = first.find(L'.', name == std::wstring::npos ? 0 : name + 1) != std::wstring::npos;
+    return extensionWritten && IsFile(first);
+}
+
+}  // namespace
+
 uint32_t RunProgram(const std::wstring& program, const std::wstring& file) {
     const std::wstring trimmedProgram = Trim(program);
     std::wstring commandLine = trimmedProgram + L" " + Trim(file);
     SysError err;
     uint32_t processId = 0;
-    if (trimmedProgram.empty()) {
+    if (trimmedProgram.empty() || !StartsOnlyTheProgram(trimmedProgram)) {
         err = {kErrorFileNotFound, Sys().ErrorText(kErrorFileNotFound)};
     } else {
         // A path with a space that is still long (its volume keeps no short names) would be
-        // split by the platform at the space and could start C:\Program.exe instead.
-        if (trimmedProgram.find(L' ') != std::wstring::npos) {
-            const auto attributes = Sys().FileAttributes(trimmedProgram);
-            if (attributes && (*attributes & kAttrDirectory) == 0) {
-                commandLine = L"\"" + trimmedProgram + L"\" " + Trim(file);
-            }
+        // split by the platform at the space: it is quoted so that it names itself.
+        if (trimmedProgram.find(L' ') != std::wstring::npos && IsFile(trimmedProgram)) {
+            commandLine = L"\"" + trimmedProgram + L"\" " + Trim(file);
         }
         processId = Sys().StartProcess(commandLine, err);
     }

@@ -60,18 +60,21 @@ int16_t RegisterMark(const std::wstring& extension) {
 }  // namespace
 
 void Main() {
-    if (Sys().AnotherInstanceRunning()) {
+    profilePath = Sys().ExeDirectory();
+    if (profilePath.empty() || profilePath.back() != L'\\') profilePath += L'\\';
+    profilePath += L"tolvare.ini";
+    // One TOLVARE per profile: copies of the exe that share the file share the lock too.
+    if (Sys().AnotherInstanceRunning(profilePath)) {
         Sys().MessageBox(text::kSecondInstance, text::kTitle, kMbIconStop | kMbOk);
         return;
     }
     std::wstring given = Sys().CommandArgs();
     given.erase(std::remove(given.begin(), given.end(), L'"'), given.end());
 
-    profilePath = Sys().ExeDirectory();
-    if (profilePath.empty() || profilePath.back() != L'\\') profilePath += L'\\';
-    profilePath += L"tolvare.ini";
-
-    const std::wstring lookup = given.find(L'~') != std::wstring::npos ? GetLongPath(given) : given;
+    // Windows file names never end in a blank (a shortcut may add one): the extension is looked
+    // up without it, while the program still receives the path as given.
+    std::wstring lookup = given.substr(0, given.find_last_not_of(L' ') + 1);
+    if (lookup.find(L'~') != std::wstring::npos) lookup = GetLongPath(lookup);
     if (lookup.empty()) {
         OpenList(false);
         return;

@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace tolvare {
 
@@ -55,7 +56,6 @@ public:
     // Files. ReadWholeFile reports kNotFound for a missing file (or folder on its path).
     virtual ReadStatus ReadWholeFile(const std::wstring& path, std::string& bytes, SysError& err) = 0;
     virtual std::unique_ptr<OutFile> CreateOutFile(const std::wstring& path, SysError& err) = 0;
-    virtual bool CopyFileOver(const std::wstring& from, const std::wstring& to, SysError& err) = 0;
     virtual bool DeleteFileAt(const std::wstring& path, SysError& err) = 0;
     // Puts `from` in the place of `to` in one step: `to` is either the old or the new file.
     virtual bool ReplaceFileWith(const std::wstring& from, const std::wstring& to, SysError& err) = 0;
@@ -67,9 +67,13 @@ public:
     // returned. Hidden and system entries are listed too.
     virtual std::wstring FirstDirEntry(const std::wstring& pattern, bool includeDirs) = 0;
     virtual std::optional<uint32_t> FileAttributes(const std::wstring& path) = 0;
+    // The names of the plain files in a folder that match a pattern ("C:\dir\name.*").
+    virtual std::vector<std::wstring> ListFiles(const std::wstring& pattern) = 0;
 
     // The process.
-    virtual bool AnotherInstanceRunning() = 0;
+    // Whether another TOLVARE already works on this profile file. The first caller becomes the
+    // running instance for as long as the process lives.
+    virtual bool AnotherInstanceRunning(const std::wstring& profilePath) = 0;
     // The command line after the program's own name and the blanks behind it, verbatim.
     virtual std::wstring CommandArgs() = 0;
     virtual std::wstring ExeDirectory() = 0;

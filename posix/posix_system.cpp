@@ -189,16 +189,6 @@ std::unique_ptr<OutFile> PosixSystem::CreateOutFile(const std::wstring& path, Sy
     return std::make_unique<PosixOutFile>(fd);
 }
 
-bool PosixSystem::CopyFileOver(const std::wstring& from, const std::wstring& to, SysError& err) {
-    std::string bytes;
-    if (ReadWholeFile(from, bytes, err) != ReadStatus::kOk) {
-        if (err.code == 0) err = ErrnoError(ENOENT);
-        return false;
-    }
-    auto file = CreateOutFile(to, err);
-    return file && file->Write(bytes, err) && file->Commit(err);
-}
-
 bool PosixSystem::DeleteFileAt(const std::wstring& path, SysError& err) {
     if (unlink(NativePath(path).c_str()) != 0) {
         err = ErrnoError(errno);
@@ -236,6 +226,25 @@ std::wstring PosixSystem::FirstDirEntry(const std::wstring& pattern, bool includ
     }
     closedir(d);
     return found;
+}
+
+std::vector<std::wstring> PosixSystem::ListFiles(const std::wstring& pattern) {
+    const std::string native = NativePath(pattern);
+    const size_t slash = native.rfind('/');
+    const std::string dir = slash == std::string::npos ? "." : native.substr(0, slash);
+    const std::string mask = slash == std::string::npos ? native : native.substr(slash + 1);
+    std::vector<std::wstring> names;
+    DIR* d = opendir(dir.empty() ? "/" : dir.c_str());
+    if (d == nullptr) return names;
+    while (dirent* e = readdir(d)) {
+        struct stat st {};
+        const std::string full = dir + "/" + e->d_name;
+        if (fnmatch(mask.c_str(), e->d_name, 0) == 0 && stat(full.c_str(), &st) == 0 && S_ISREG(st.st_mode)) {
+            names.push_back(FromUtf8(e->d_name));
+        }
+    }
+    closedir(d);
+    return names;
 }
 
 std::optional<uint32_t> PosixSystem::FileAttributes(const std::wstring& path) {

@@ -167,14 +167,15 @@ void FormList::Command_delete_Click() {
 }
 
 void FormList::Command_ok_Click() {
-    SaveMarkProfileAll(markTable);
+    // Declined because the file holds more than the list: the user's changes stay on screen.
+    if (SaveMarkProfileAll(markTable) == SaveResult::kDeclined) return;
     Unload();
 }
 
 void FormList::Command_cancel_Click() { Unload(); }
 
 void FormList::Command_save_Click() {
-    SaveMarkProfileAll(markTable);
+    if (SaveMarkProfileAll(markTable) == SaveResult::kDeclined) return;
     // The save has sorted the table: a row number kept from before would name another row.
     selectedMark = 0;
     if (markCount > 0) SetListMark();

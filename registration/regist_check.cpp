@@ -13,8 +13,9 @@ constexpr int32_t kProgramMaxBytes = 200;
 constexpr int32_t kNameMaxBytes = 20;
 constexpr int kDefaultNameChars = 20;
 
-// Characters that would break the profile file's "KEY=MARK,..." lines, in the order reported.
-constexpr wchar_t kRefusedInMark[] = L"=,[]\";";
+// Characters that would break the profile file's "KEY=MARK,..." lines, in the order reported,
+// then the dot: an extension looked up never holds one, so such a registration could never match.
+constexpr wchar_t kRefusedInMark[] = L"=,[]\";.";
 
 }  // namespace
 

@@ -106,6 +106,36 @@ std::wstring ModulePath() {
     }
 }
 
+// One spelling of a path, whichever way the exe was started: full, with the long names of its
+// folders (a short-form start gives a short module path), so every start shares one lock name.
+std::wstring CanonicalPath(const std::wstring& path) {
+    std::wstring full(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD n = GetFullPathNameW(path.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
+        if (n == 0) return path;
+        if (n < full.size()) {
+            full.resize(n);
+            break;
+        }
+        full.resize(n);
+    }
+    const size_t slash = full.find_last_of(L'\\');
+    if (slash == std::wstring::npos) return full;
+    const std::wstring folder = full.substr(0, slash + 1);
+    std::wstring longFolder(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD n = GetLongPathNameW(folder.c_str(), longFolder.data(), static_cast<DWORD>(longFolder.size()));
+        if (n == 0) return full;
+        if (n < longFolder.size()) {
+            longFolder.resize(n);
+            break;
+        }
+        longFolder.resize(n);
+    }
+    if (longFolder.empty() || longFolder.back() != L'\\') longFolder += L'\\';
+    return longFolder + full.substr(slash + 1);
+}
+
 BOOL CALLBACK FindTopmost(HWND hwnd, LPARAM found) {
     if (IsWindowVisible(hwnd) && (GetWindowLongPtrW(hwnd, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0) {
         *reinterpret_cast<bool*>(found) = true;
@@ -204,12 +234,6 @@ std::unique_ptr<OutFile> Win32System::CreateOutFile(const std::wstring& path, Sy
     return std::make_unique<Win32OutFile>(h, *this);
 }
 
-bool Win32System::CopyFileOver(const std::wstring& from, const std::wstring& to, SysError& err) {
-    if (CopyFileW(from.c_str(), to.c_str(), FALSE)) return true;
-    err = LastError(*this);
-    return false;
-}
-
 bool Win32System::DeleteFileAt(const std::wstring& path, SysError& err) {
     if (DeleteFileW(path.c_str())) return true;
     err = LastError(*this);
@@ -262,18 +286,30 @@ std::wstring Win32System::FirstDirEntry(const std::wstring& pattern, bool includ
     return name;
 }
 
+std::vector<std::wstring> Win32System::ListFiles(const std::wstring& pattern) {
+    std::vector<std::wstring> names;
+    WIN32_FIND_DATAW data{};
+    HANDLE find = FindFirstFileW(pattern.c_str(), &data);
+    if (find == INVALID_HANDLE_VALUE) return names;
+    do {
+        if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) names.emplace_back(data.cFileName);
+    } while (FindNextFileW(find, &data));
+    FindClose(find);
+    return names;
+}
+
 std::optional<uint32_t> Win32System::FileAttributes(const std::wstring& path) {
     const DWORD attributes = GetFileAttributesW(path.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) return std::nullopt;
     return attributes;
 }
 
-bool Win32System::AnotherInstanceRunning() {
+bool Win32System::AnotherInstanceRunning(const std::wstring& profilePath) {
     // Created once and never closed: the mutex marks this process as the running instance.
-    static const bool another = [this] {
-        const std::wstring exe = ToUpper(ModulePath());
+    static const bool another = [this, &profilePath] {
+        const std::wstring profile = ToUpper(CanonicalPath(profilePath));
         std::wstring name = L"Local\\TOLVARE-";
-        const uint64_t hash = Fnv1a(exe);
+        const uint64_t hash = Fnv1a(profile);
         for (int shift = 60; shift >= 0; shift -= 4) {
             name += L"0123456789ABCDEF"[(hash >> shift) & 0xF];
         }

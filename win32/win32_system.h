@@ -13,15 +13,15 @@ public:
 
     ReadStatus ReadWholeFile(const std::wstring& path, std::string& bytes, SysError& err) override;
     std::unique_ptr<OutFile> CreateOutFile(const std::wstring& path, SysError& err) override;
-    bool CopyFileOver(const std::wstring& from, const std::wstring& to, SysError& err) override;
     bool DeleteFileAt(const std::wstring& path, SysError& err) override;
     bool ReplaceFileWith(const std::wstring& from, const std::wstring& to, SysError& err) override;
 
     std::optional<std::wstring> ShortPathName(const std::wstring& path) override;
     std::wstring FirstDirEntry(const std::wstring& pattern, bool includeDirs) override;
     std::optional<uint32_t> FileAttributes(const std::wstring& path) override;
+    std::vector<std::wstring> ListFiles(const std::wstring& pattern) override;
 
-    bool AnotherInstanceRunning() override;
+    bool AnotherInstanceRunning(const std::wstring& profilePath) override;
     std::wstring CommandArgs() override;
     std::wstring ExeDirectory() override;
     uint32_t StartProcess(const std::wstring& commandLine, SysError& err) override;

@@ -43,6 +43,7 @@ public:
     std::vector<std::wstring> started;
     std::set<std::wstring> failingPrograms;
     bool anotherInstance = false;
+    std::wstring lockedProfile;  // the profile the instance lock was asked about
     std::wstring args;
     std::wstring exeDir;
 
@@ -61,6 +62,8 @@ public:
     int failCreates = 0;
     int failWrites = 0;
     int failReplaces = 0;
+    int failBackupReplaces = 0;
+    int passWrites = 0;  // writes that succeed before failWrites begin
 
     void Beep() override { ++beeps; }
     int MessageBox(const std::wstring& text, const std::wstring& title, unsigned style) override {
@@ -86,7 +89,10 @@ public:
     }
     void ShowSelect() override { windows.push_back(L"select"); }
 
-    bool AnotherInstanceRunning() override { return anotherInstance; }
+    bool AnotherInstanceRunning(const std::wstring& profile) override {
+        lockedProfile = profile;
+        return anotherInstance;
+    }
     std::wstring CommandArgs() override { return args; }
     std::wstring ExeDirectory() override { return exeDir; }
     uint32_t StartProcess(const std::wstring& commandLine, SysError& err) override {
@@ -127,8 +133,10 @@ public:
 
     std::unique_ptr<OutFile> CreateOutFile(const std::wstring& path, SysError& err) override;
     bool ReplaceFileWith(const std::wstring& from, const std::wstring& to, SysError& err) override {
-        if (failReplaces > 0) {
-            --failReplaces;
+        // The backup is replaced before the profile: each has its own failures.
+        const bool backup = to.size() >= 3 && to.compare(to.size() - 3, 3, L".bk") == 0;
+        if (int& fails = backup ? failBackupReplaces : failReplaces; fails > 0) {
+            --fails;
             err = {5, L"Access is denied."};
             return false;
         }
@@ -165,5 +173,8 @@ bool Exists(const std::wstring& path);
 
 // Code page 932 bytes of a text, as the platform converts it.
 std::string Cp932(const std::wstring& text);
+// The text as other editors save it: UTF-8, and UTF-16 in either byte order (no byte order mark).
+std::string Utf8(const std::wstring& text);
+std::string Utf16(const std::wstring& text, bool bigEndian);
 
 }  // namespace tolvare::testing

@@ -59,12 +59,41 @@ TEST_F(RunProgramTest, StartsTheTrimmedProgramWithTheFileUnquoted) {
     EXPECT_TRUE(fake.boxes.empty());
 }
 
-TEST_F(RunProgramTest, QuotesAnExistingProgramThatKeptItsSpaces) {
-    fake.attributes[L"C:\\Program Files\\Edit.exe"] = 0x20;
-    RunProgram(L"C:\\Program Files\\Edit.exe", L"C:\\a.txt");
-    RunProgram(L"C:\\Missing Folder\\x.exe", L"C:\\a.txt");  // not a file: as given
-    EXPECT_EQ(fake.started, (std::vector<std::wstring>{L"\"C:\\Program Files\\Edit.exe\" C:\\a.txt",
-                                                      L"C:\\Missing Folder\\x.exe C:\\a.txt"}));
+TEST_F(RunProgramTest, StartsTheRegisteredProgramOrNone) {
+    // The platform would try each blank-delimited prefix of an unquoted line: with C:\t\My.exe
+    // present, "C:\t\My App\missing.exe" would start My.exe.
+    for (const wchar_t* file : {L"C:\\Program Files\\Edit.exe", L"C:\\t\\My.exe", L"C:\\tools\\app.exe", L"C:\\tools\\app"}) {
+        fake.attributes[file] = 0x20;
+    }
+    fake.attributes[L"C:\\My Folder\\x.exe"] = kAttrDirectory;
+    struct Case {
+        const wchar_t* program;
+        const wchar_t* started;  // nullptr: refused as a file that does not exist
+    } cases[] = {
+        {L"C:\\Program Files\\Edit.exe", L"\"C:\\Program Files\\Edit.exe\" C:\\a.txt"},
+        {L"C:\\tools\\app.exe /x", L"C:\\tools\\app.exe /x C:\\a.txt"},  // a program and its arguments
+        {L"C:\\NOSPACE.EXE", L"C:\\NOSPACE.EXE C:\\a.txt"},  // no blank: the platform's own answer
+        {L"C:\\t\\My App\\missing.exe", nullptr},
+        {L"C:\\tools\\app /x", nullptr},  // the extension is not written out
+        {L"C:\\My Folder\\x.exe", nullptr},  // a folder is no program
+        {L"C:\\Missing Folder\\x.exe", nullptr},
+    };
+    for (const auto& c : cases) {
+        fake.started.clear();
+        fake.boxes.clear();
+        const uint32_t id = RunProgram(c.program, L"C:\\a.txt");
+        if (c.started != nullptr) {
+            EXPECT_NE(id, 0u) << c.program;
+            EXPECT_EQ(fake.started, std::vector<std::wstring>{c.started}) << c.program;
+            continue;
+        }
+        EXPECT_EQ(id, 0u) << c.program;
+        EXPECT_TRUE(fake.started.empty()) << c.program;
+        ASSERT_EQ(fake.boxes.size(), 1u) << c.program;
+        EXPECT_EQ(fake.boxes[0].text, L"プログラム起動時にエラーが発生しました\r\n" + std::wstring(c.program) +
+                                          L" C:\\a.txt\r\n" + fake.ErrorText(2))
+            << c.program;
+    }
 }
 
 TEST_F(RunProgramTest, AFailedStartSaysWhyOnThreeLines) {

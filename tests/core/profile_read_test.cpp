@@ -95,12 +95,77 @@ TEST_F(ProfileReadTest, ReadsTheMarkSectionUntilItEnds) {
     EXPECT_TRUE(fake.boxes.empty());
 }
 
+TEST_F(ProfileReadTest, ReadsTheEncodingsWindowsEditorsSave) {
+    const std::wstring text = L"[MARK]\r\nDOC_0=DOC,C:\\ツール\\文書.exe,文書ビューア\r\nTXT_0=TXT,C:\\e.exe,ｴﾃﾞｨﾀ\r\n";
+    const std::vector<MarkRecord> rows = {{L"DOC", L"C:\\ツール\\文書.exe", L"文書ビューア"},
+                                          {L"TXT", L"C:\\e.exe", L"ｴﾃﾞｨﾀ"}};
+    const std::pair<const char*, std::string> files[] = {
+        {"code page 932", Cp932(text)},
+        {"UTF-8 with a byte order mark", "\xEF\xBB\xBF" + testing::Utf8(text)},
+        {"UTF-8 without one", testing::Utf8(text)},
+        {"UTF-16 LE", "\xFF\xFE" + testing::Utf16(text, false)},
+        {"UTF-16 BE", "\xFE\xFF" + testing::Utf16(text, true)},
+        {"ASCII behind a UTF-8 mark", "\xEF\xBB\xBF[MARK]\r\nA_0=A,a,b\r\n"},
+    };
+    for (const auto& [label, bytes] : files) {
+        WriteBytes(profilePath, bytes);
+        const bool ascii = bytes.find("A_0") != std::string::npos;
+        const std::vector<MarkRecord> expected = ascii ? std::vector<MarkRecord>{{L"A", L"a", L"b"}} : rows;
+        EXPECT_EQ(LoadAll(), expected) << label;
+        EXPECT_TRUE(loadedProfile.complete) << label;
+        EXPECT_EQ(GetMarkProfile(markTable, ascii ? L"a" : L"doc"), 1) << label;
+        EXPECT_EQ(markTable[1], expected[0]) << label;
+    }
+}
+
+TEST_F(ProfileReadTest, CodePage932IsNeverTakenForUtf8) {
+    // Real descriptions and paths: their lead bytes 0x81-0x9F break UTF-8 at once, and the rest
+    // never forms a whole UTF-8 text.
+    const wchar_t* texts[] = {
+        L"文書ビューア", L"エディタ", L"ﾌﾟﾛｸﾞﾗﾑの説明", L"C:\\Program Files\\秀丸\\Hidemaru.exe",
+        L"D:\\ツール\\画像編集.exe", L"表計算（全角）", L"ｶﾅ半角", L"縦書き", L"メモ帳", L"日本語入力",
+        L"C:\\ﾃﾞｰﾀ\\変換.exe", L"漢字",
+    };
+    for (const wchar_t* t : texts) {
+        WriteProfile(L"[MARK]\r\nX_0=X,p," + std::wstring(t) + L"\r\n");
+        EXPECT_EQ(LoadAll(), (std::vector<MarkRecord>{{L"X", L"p", t}})) << testing::Utf8(t);
+    }
+}
+
+TEST_F(ProfileReadTest, KnowsWhetherTheListHoldsEveryRegistration) {
+    // Complete: every entry the per-extension lookup sees in section MARK is a row of the list.
+    struct Case {
+        const char* label;
+        std::wstring text;
+        bool complete;
+    } cases[] = {
+        {"as TOLVARE writes it", L"[MARK]\r\nA_0=A,1,a\r\n", true},
+        {"other sections", L"[X]\r\nA_0=A,1,a\r\n[MARK]\r\nB_0=B,2,b\r\n[Y]\r\nC_0=C,3,c\r\n", true},
+        {"a blank line at the end", L"[MARK]\r\nA_0=A,1,a\r\n\r\n", true},
+        {"a blank line inside", L"[MARK]\r\nA_0=A,1,a\r\n\r\nB_0=B,2,b\r\n", false},
+        {"a lower-case header", L"[mark]\r\nA_0=A,1,a\r\n", false},
+        {"a spaced header", L"[ MARK ]\r\nA_0=A,1,a\r\n", false},
+        {"a lower-case section first", L"[mark]\r\nA_0=A,1,a\r\n[MARK]\r\nB_0=B,2,b\r\n", false},
+    };
+    for (const auto& c : cases) {
+        WriteProfile(c.text);
+        LoadAll();
+        EXPECT_EQ(loadedProfile.complete, c.complete) << c.label;
+        EXPECT_EQ(loadedProfile.file, FingerprintOf(Cp932(c.text))) << c.label;
+    }
+    std::filesystem::remove(std::filesystem::path(profilePath));
+    LoadAll();
+    EXPECT_TRUE(loadedProfile.complete);  // no file: nothing unseen
+    EXPECT_FALSE(loadedProfile.file.exists);
+}
+
 TEST_F(ProfileReadTest, AHugeHandEditedFileStopsAtTheLastRowNumber) {
     std::string text = "[MARK]\r\n";
     for (int i = 0; i < 40000; ++i) text += "E" + std::to_string(i) + "_0=E" + std::to_string(i) + ",p,n\r\n";
     WriteBytes(profilePath, text);
     EXPECT_EQ(GetMarkProfileAll(markTable), kMaxRows);
     EXPECT_EQ(markTable[kMaxRows].mark, L"E32766");
+    EXPECT_FALSE(loadedProfile.complete);  // the lines beyond are registrations all the same
 }
 
 TEST_F(ProfileReadTest, AFailedOpenAsksAndRetries) {
@@ -114,6 +179,7 @@ TEST_F(ProfileReadTest, AFailedOpenAsksAndRetries) {
     EXPECT_EQ(fake.boxes[0].title, L"TOLVARE エラー");
     EXPECT_EQ(fake.boxes[0].style, kMbIconStop | kMbAbortRetryIgnore);
     EXPECT_EQ(fake.beeps, 2);
+    EXPECT_FALSE(loadedProfile.complete);
 }
 
 TEST_F(ProfileReadTest, OneExtensionReadsConsecutiveKeysOnly) {

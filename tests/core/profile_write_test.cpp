@@ -1,6 +1,8 @@
 // Writing the profile file: its exact bytes, the backup, and what failures leave behind.
 #include <gtest/gtest.h>
 
+#include <optional>
+
 #include "core/profile.h"
 #include "core/startup.h"
 #include "tests/core/fake_system.h"
@@ -21,7 +23,12 @@ protected:
     void SetUp() override {
         profilePath = dir.File(L"tolvare.ini");
         backupPath = profilePath + L".bk";
-        markTable.Erase();
+        GetMarkProfileAll(markTable);  // no file yet: a save may create one without asking
+    }
+    // A profile as the user has it, loaded as the list loads it.
+    void Existing(const std::string& bytes) {
+        WriteBytes(profilePath, bytes);
+        GetMarkProfileAll(markTable);
     }
     void SetTable(std::vector<MarkRecord> rows) { markTable.Rows() = std::move(rows); }
     std::string Profile() const { return ReadBytes(profilePath); }
@@ -74,7 +81,7 @@ TEST_F(ProfileWriteTest, GroupsMarksByTheirUpperCaseWhenAdjacent) {
 
 TEST_F(ProfileWriteTest, KeepsThePreviousFileAsBackup) {
     const std::string handEdited = "; mine\r\n[OPTIONS]\r\nx=1\r\n[MARK]\r\nTXT_0=TXT,a,b\r\n";
-    WriteBytes(profilePath, handEdited);
+    Existing(handEdited);
     SetTable({{L"TXT", L"a", L"b"}});
     SaveMarkProfileAll(markTable);
     EXPECT_EQ(ReadBytes(backupPath), handEdited);  // other sections survive in the backup only
@@ -87,7 +94,8 @@ TEST_F(ProfileWriteTest, KeepsThePreviousFileAsBackup) {
 }
 
 TEST_F(ProfileWriteTest, AnEmptyTableLeavesOnlyTheBackup) {
-    WriteBytes(profilePath, "[MARK]\r\nTXT_0=TXT,a,b\r\n");
+    Existing("[MARK]\r\nTXT_0=TXT,a,b\r\n");
+    markTable.Erase();
     SaveMarkProfileAll(markTable);
     EXPECT_FALSE(Exists(profilePath));
     EXPECT_EQ(ReadBytes(backupPath), "[MARK]\r\nTXT_0=TXT,a,b\r\n");
@@ -108,6 +116,103 @@ TEST_F(ProfileWriteTest, WhatIsWrittenReadsBackAsTheTable) {
     EXPECT_EQ(markTable[2], saved[1]);
 }
 
+TEST_F(ProfileWriteTest, AsksBeforeOverwritingRegistrationsNobodyHasSeen) {
+    const std::wstring question = L"登録情報の一部を読み込めていないか、ほかのプログラムによって変更されています。\r\n"
+                                  L"保存すると、表示されていない登録情報は失われます。保存しますか？";
+    const std::string blankInside = "[MARK]\r\nA_0=A,1,a\r\n\r\nB_0=B,2,b\r\n";
+    struct Case {
+        const char* label;
+        std::string loaded;                    // the file the list was loaded from ("" = none)
+        std::optional<std::string> meanwhile;  // what another program left there since
+        bool asks;
+    } cases[] = {
+        {"unchanged and complete", "[MARK]\r\nA_0=A,1,a\r\n", std::nullopt, false},
+        {"no file then, none now", "", std::nullopt, false},
+        {"an incomplete load", blankInside, std::nullopt, true},
+        {"rewritten meanwhile", "[MARK]\r\nA_0=A,1,a\r\n", "[MARK]\r\nA_0=A,1,a\r\nC_0=C,3,c\r\n", true},
+        {"created meanwhile", "", "[MARK]\r\nC_0=C,3,c\r\n", true},
+        {"deleted meanwhile", "[MARK]\r\nA_0=A,1,a\r\n", "", true},
+    };
+    for (const auto& c : cases) {
+        for (const int answer : {kIdNo, kIdYes}) {
+            std::filesystem::remove(std::filesystem::path(backupPath));
+            std::filesystem::remove(std::filesystem::path(profilePath));
+            if (!c.loaded.empty()) WriteBytes(profilePath, c.loaded);
+            GetMarkProfileAll(markTable);
+            if (c.meanwhile && c.meanwhile->empty()) std::filesystem::remove(std::filesystem::path(profilePath));
+            if (c.meanwhile && !c.meanwhile->empty()) WriteBytes(profilePath, *c.meanwhile);
+            const std::string before = Exists(profilePath) ? Profile() : "(none)";
+            SetTable({{L"Z", L"z", L"new"}});
+            fake.boxes.clear();
+            fake.answers = {answer};
+            const SaveResult result = SaveMarkProfileAll(markTable);
+            if (!c.asks) {
+                EXPECT_TRUE(fake.boxes.empty()) << c.label;
+                EXPECT_EQ(result, SaveResult::kSaved) << c.label;
+                break;
+            }
+            ASSERT_EQ(fake.boxes.size(), 1u) << c.label;
+            EXPECT_EQ(fake.boxes[0].text, question);
+            EXPECT_EQ(fake.boxes[0].title, L"TOLVARE");
+            EXPECT_EQ(fake.boxes[0].style, kMbIconQuestion | kMbYesNo);
+            const bool yes = answer == kIdYes;
+            EXPECT_EQ(result, yes ? SaveResult::kSaved : SaveResult::kDeclined) << c.label;
+            EXPECT_EQ(Exists(profilePath) ? Profile() : "(none)", yes ? "[MARK]\r\nZ_0=Z,z,new\r\n" : before) << c.label;
+            // Yes keeps what was there as the backup, as any save does; No writes nothing at all.
+            EXPECT_EQ(Exists(backupPath), yes && before != "(none)") << c.label;
+            if (yes && before != "(none)") EXPECT_EQ(ReadBytes(backupPath), before) << c.label;
+        }
+    }
+    // Apply, then OK: the file written by the first save is the one the second replaces.
+    fake.boxes.clear();
+    Existing(blankInside);
+    SetTable({{L"A", L"1", L"a"}});
+    fake.answers = {kIdYes};
+    SaveMarkProfileAll(markTable);
+    EXPECT_EQ(SaveMarkProfileAll(markTable), SaveResult::kSaved);
+    EXPECT_EQ(fake.boxes.size(), 1u);
+}
+
+TEST_F(ProfileWriteTest, TheBackupIsReplacedWholeOrNotAtAll) {
+    const std::string first = "[MARK]\r\nA_0=A,1,a\r\n", second = "[MARK]\r\nB_0=B,2,b\r\n";
+    Existing(first);
+    SetTable({{L"B", L"2", L"b"}});
+    SaveMarkProfileAll(markTable);
+    ASSERT_EQ(ReadBytes(backupPath), first);
+
+    // The backup's copy cannot be written or put in place (a full disk, a locked backup): the
+    // save goes on without a word and the earlier backup stays as it was.
+    for (const char* fault : {"write", "replace"}) {
+        SetTable({{L"C", L"3", L"c"}});
+        fake.passWrites = 2;  // the new profile's two lines; the backup's copy comes next
+        fake.failWrites = fault == std::string("write") ? 1 : 0;
+        fake.failBackupReplaces = fault == std::string("replace") ? 1 : 0;
+        EXPECT_EQ(SaveMarkProfileAll(markTable), SaveResult::kSaved) << fault;
+        EXPECT_EQ(Profile(), "[MARK]\r\nC_0=C,3,c\r\n") << fault;
+        EXPECT_EQ(ReadBytes(backupPath), first) << fault;
+        EXPECT_TRUE(fake.boxes.empty()) << fault;
+        EXPECT_EQ(Files(), (std::vector<std::wstring>{L"tolvare.ini", L"tolvare.ini.bk"})) << fault;
+        Existing(second);
+    }
+}
+
+TEST_F(ProfileWriteTest, LeftoversOfKilledSavesNeitherBlockNorStay) {
+    std::filesystem::create_directory(std::filesystem::path(profilePath + L".new"));  // in the way before
+    WriteBytes(profilePath + L".0badf00d.tmp", "[MARK]\r\nHALF");
+    WriteBytes(profilePath + L".new.txt", "mine");  // not TOLVARE's: stays
+    WriteBytes(profilePath + L".notes.tmp", "mine");
+    Existing("[MARK]\r\nA_0=A,1,a\r\n");
+    SetTable({{L"B", L"2", L"b"}});
+    EXPECT_EQ(SaveMarkProfileAll(markTable), SaveResult::kSaved);
+    EXPECT_TRUE(fake.boxes.empty());
+    EXPECT_EQ(Files(), (std::vector<std::wstring>{L"tolvare.ini", L"tolvare.ini.bk", L"tolvare.ini.new",
+                                                  L"tolvare.ini.new.txt", L"tolvare.ini.notes.tmp"}));
+    std::filesystem::remove(std::filesystem::path(profilePath + L".new"));
+    WriteBytes(profilePath + L".new", "[MARK]\r\nHALF");  // an old version's leftover file
+    SaveMarkProfileAll(markTable);
+    EXPECT_FALSE(Exists(profilePath + L".new"));
+}
+
 struct FailureCase {
     const char* label;
     int failCreates, failWrites, failReplaces;
@@ -123,7 +228,7 @@ class SaveFailureTest : public ProfileWriteTest, public ::testing::WithParamInte
 TEST_P(SaveFailureTest, LeavesTheOldOrTheNewProfileWhole) {
     const auto& c = GetParam();
     const std::string old = "[MARK]\r\nOLD_0=OLD,o,p\r\n";
-    WriteBytes(profilePath, old);
+    Existing(old);
     SetTable({{L"NEW", L"n", L"m"}, {L"ABC", L"a", L"b"}});
     fake.failCreates = c.failCreates;
     fake.failWrites = c.failWrites;
@@ -132,7 +237,7 @@ TEST_P(SaveFailureTest, LeavesTheOldOrTheNewProfileWhole) {
     SaveMarkProfileAll(markTable);
 
     EXPECT_EQ(Profile(), c.newProfile ? "[MARK]\r\nABC_0=ABC,a,b\r\nNEW_0=NEW,n,m\r\n" : old);
-    EXPECT_FALSE(Exists(profilePath + L".new"));
+    for (const auto& name : Files()) EXPECT_TRUE(name == L"tolvare.ini" || name == L"tolvare.ini.bk") << name;
     ASSERT_EQ(fake.boxes.size(), c.boxes);
     for (const auto& box : fake.boxes) {
         EXPECT_EQ(box.text.rfind(L"SaveMarkProfileAll:\r\n", 0), 0u);

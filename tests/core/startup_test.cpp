@@ -51,6 +51,8 @@ TEST_F(MainTest, ASecondInstanceOnlySaysSo) {
     EXPECT_EQ(fake.boxes[0].style, kMbIconStop | kMbOk);
     EXPECT_TRUE(fake.started.empty());
     EXPECT_TRUE(fake.windows.empty());
+    // Every copy of the exe that shares this profile shares the lock.
+    EXPECT_EQ(fake.lockedProfile, fake.exeDir + L"\\tolvare.ini");
 }
 
 TEST_F(MainTest, ProfileLivesBesideTheExecutable) {
@@ -87,6 +89,7 @@ TEST_F(MainTest, OneRegistrationStartsAtOnce) {
         {L"C:\\a.txt C:\\b.doc", L"C:\\WORD.EXE C:\\a.txt C:\\b.doc"},      // one path, spaces and all
         {L"C:\\my.dir\\readme", L"C:\\R.EXE C:\\my.dir\\readme"},           // the dot of a folder
         {L"C:\\say \"hi\".doc", L"C:\\WORD.EXE C:\\say hi.doc"},
+        {L"\"C:\\a.doc \"", L"C:\\WORD.EXE C:\\a.doc"},  // a trailing blank is no part of the extension
     };
     for (const auto& c : cases) {
         fake.started.clear();
@@ -107,10 +110,10 @@ TEST_F(MainTest, AShortFormArgumentIsLookedUpByItsLongName) {
 }
 
 TEST_F(MainTest, SeveralRegistrationsOpenTheSelection) {
-    Run(L"C:\\notes\\todo.txt");
+    Run(L"C:\\notes\\todo.txt  ");
     EXPECT_EQ(fake.windows, (std::vector<std::wstring>{L"select"}));
     EXPECT_EQ(selectCount, 3);
-    EXPECT_EQ(selectFile, L"C:\\notes\\todo.txt");
+    EXPECT_EQ(selectFile, L"C:\\notes\\todo.txt  ");  // the file as given
     ASSERT_EQ(markTable.UBound(), 3);  // only the extension's rows, in key order
     EXPECT_EQ(markTable[2].name, L"ビューア");
     EXPECT_TRUE(fake.started.empty());
@@ -158,6 +161,22 @@ TEST_F(MainTest, ACancelledEditorLeavesTheExtensionUnregistered) {
     EXPECT_EQ(fake.boxes[0].text, L"拡張子 'PDF' が登録されていません");
     EXPECT_EQ(fake.boxes[0].style, kMbIconStop | kMbOk);
     EXPECT_EQ(markCount, 6);  // reloaded: the pending row is gone
+}
+
+TEST_F(MainTest, ARegistrationWhoseSaveIsDeclinedIsNotStored) {
+    // A blank line hides the rows after it from the list: the save asks, and No stores nothing.
+    const std::string incomplete = Cp932(std::wstring(kProfile) + L"\r\nZIP_0=ZIP,C:\\Z.EXE,z\r\n");
+    WriteBytes(dir.File(L"tolvare.ini"), incomplete);
+    fake.onEditor = [&] {
+        markTable[markCount].program = L"C:\\PDF.EXE";
+        EXPECT_EQ(SaveMarkProfileAll(markTable), SaveResult::kDeclined);
+    };
+    fake.answers = {kIdNo};
+    Run(L"C:\\docs\\paper.pdf");
+    EXPECT_EQ(ReadBytes(dir.File(L"tolvare.ini")), incomplete);
+    ASSERT_EQ(fake.boxes.size(), 2u);
+    EXPECT_EQ(fake.boxes[1].text, L"拡張子 'PDF' が登録されていません");
+    EXPECT_TRUE(fake.started.empty());
 }
 
 TEST_F(MainTest, TheWaitForANewRegistrationIsBounded) {

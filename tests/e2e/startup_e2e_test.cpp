@@ -54,7 +54,10 @@ TEST_F(StartupE2E, SecondInstanceIsRefusedAndEnds) {
     ASSERT_TRUE(first.WaitForInputIdle()) << "the first instance never became idle";
     ASSERT_TRUE(first.Running());
 
-    ChildProcess second = StartTolvare(Quoted(file));
+    // A renamed copy beside the first works on the same profile: it is refused as well.
+    const std::wstring other = dir_ / L"other.exe";
+    ASSERT_TRUE(CopyFileTo(exe_, other));
+    ChildProcess second = ChildProcess::Start(other, Quoted(other) + L" " + Quoted(file));
     HWND box = WaitForBoxOf(second.id());
     ASSERT_NE(box, nullptr) << "the second instance showed no message";
     SeenBox seen = ReadBox(box);
@@ -67,7 +70,9 @@ TEST_F(StartupE2E, SecondInstanceIsRefusedAndEnds) {
 }
 
 TEST_F(StartupE2E, FailedStartIsReportedThenAskedAboutAndNoEndsTheProgram) {
-    const std::wstring missing = dir_ / L"missing.exe";
+    // Unquoted, the platform would try "...\hijack\My" first and start the My.exe that is there.
+    const std::wstring missing = dir_.MakeDir(L"hijack") + L"\\My App\\missing.exe";
+    ASSERT_TRUE(CopyFileTo(probe_, dir_ / L"hijack\\My.exe"));
     const std::wstring file = MakeFile(dir_.MakeDir(L"a b") + L"\\c.txt");
     WriteProfile({L"TXT_0=TXT," + missing + L",無い"});
     ChildProcess tolvare = StartTolvare(Quoted(file));
@@ -91,6 +96,7 @@ TEST_F(StartupE2E, FailedStartIsReportedThenAskedAboutAndNoEndsTheProgram) {
                                       .buttons = {IDYES, IDNO}});
     PressButton(question, IDNO);
     EXPECT_TRUE(tolvare.WaitForExit()) << "tolvare.exe did not end after No";
+    EXPECT_TRUE(ProbeLines().empty()) << "a program other than the registered one started";
 }
 
 }  // namespace

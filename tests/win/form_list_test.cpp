@@ -155,7 +155,9 @@ TEST_F(FormListTest, DeleteAsksThenMovesTheRowsBehindUpAndBothAskForASelection) 
     }
 }
 
-struct Closing { const char* what; Action press; bool saves, staysOpen; };
+// `meanwhile`: another program rewrites the profile while the list is open; the user answers No
+// to saving over it.
+struct Closing { const char* what; Action press; bool saves, staysOpen, meanwhile = false; };
 
 TEST_F(FormListTest, OkAndApplyWriteTheSortedTableWithABackupCancelAndTheTitleBarLeaveTheFile) {
     const std::string old = test::ToCp932(L"[MARK]\r\nOLD_0=OLD,C:\\old.exe,古い\r\n");
@@ -168,25 +170,41 @@ TEST_F(FormListTest, OkAndApplyWriteTheSortedTableWithABackupCancelAndTheTitleBa
         {"title bar", [](FormList& form) { SendMessageW(form.hwnd(), WM_CLOSE, 0, 0); }, false, false},
         {"OK", Button(L::kCommandOk), true, false},
         {"Apply", Button(L::kCommandSave), true, true},
+        {"OK over a changed file, No", Button(L::kCommandOk), false, true, true},
+        {"Apply over a changed file, No", Button(L::kCommandSave), false, true, true},
     };
-    // Cancel and the title bar come first, while no backup exists.
+    const std::string other = "[MARK]\r\nNEW_0=NEW,C:\\new.exe,new\r\n";
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
+        TakeQuit();  // from the window of the case before
+        DeleteFileW((Profile() + L".bk").c_str());
         test::WriteFileBytes(Profile(), old);
         auto form = Open<FormList>(rows, false);
+        if (c.meanwhile) test::WriteFileBytes(Profile(), other);
         Select(*form, 1);
         boxes.Answer(IDYES);
         Click(form->Control(L::kCommandDelete));
         EXPECT_EQ(Lines(*form), LinesOf(kept)) << "the list box itself does not sort";
         Select(*form, 0);
+        if (c.meanwhile) boxes.Answer(IDNO);
         c.press(*form);
-        EXPECT_EQ(Bytes(Profile()), c.saves ? written : old);
+        EXPECT_EQ(Bytes(Profile()), c.saves ? written : c.meanwhile ? other : old);
         EXPECT_EQ(Bytes(Profile() + L".bk"), c.saves ? old : "(none)");
         EXPECT_EQ(markTable.Rows(), c.saves ? sorted : kept) << "Cancel keeps the deletion in memory";
         EXPECT_EQ(IsWindow(form->hwnd()) != FALSE, c.staysOpen);
         EXPECT_EQ(TakeQuit(), !c.staysOpen) << "the list was the program's last window";
-        EXPECT_EQ(selectedMark, c.staysOpen ? 0 : 1) << "after Apply, row 1 is another registration";
-        EXPECT_EQ(Lines(*form), c.staysOpen ? LinesOf(sorted) : std::vector<std::wstring>{});
+        EXPECT_EQ(selectedMark, c.saves && c.staysOpen ? 0 : 1) << "after Apply, row 1 is another registration";
+        const Rows shown = c.staysOpen ? (c.saves ? sorted : kept) : Rows{};
+        EXPECT_EQ(Lines(*form), LinesOf(shown));
+        if (c.meanwhile) {
+            ASSERT_EQ(boxes.Seen().size(), 2u);
+            ExpectMessage(boxes.Seen()[1], {.text = L"登録情報の一部を読み込めていないか、ほかのプログラムによって変更されています。\r\n"
+                                                    L"保存すると、表示されていない登録情報は失われます。保存しますか？",
+                                            .title = L"TOLVARE", .buttons = {IDYES, IDNO}, .icon = test::BoxIcon::Question});
+            DestroyWindow(form->hwnd());
+            TakeQuit();
+        }
+        boxes.ClearSeen();
     }
 }
 

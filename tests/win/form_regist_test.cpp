@@ -48,12 +48,13 @@ TEST_F(FormRegistTest, RefusesTheFirstFailedCheckWithItsMessageAndFocus) {
         {"8 extension", 0, L"é", exe, L"", L"拡張子に使用できない文字が含まれています", F::kTextMark},
         {"8 program", 0, L"txt", L"C:\\\u301C.exe", L"", L"プログラム(パス)に使用できない文字が含まれています", F::kTextProgram},
         {"8 description", 0, L"txt", exe, L"\U0001F600", L"名前に使用できない文字が含まれています", F::kTextName},
+        {"2 a dot, which no looked-up extension holds", 0, L".txt", exe, L"", bad(L'.'), F::kTextMark},
         {"2 on the locked box", 0, L"A=B", exe, L"", bad(L'='), F::kCommandCancel},
         {"4 on the locked box", 0, L"ABCDEFGHIJK", exe, L"", markLong, F::kCommandCancel},
     };
     // Check 2 names the first of its characters in this order, even when it stands last; and it
     // comes before check 3.
-    const std::wstring refused = L"=,[]\";";
+    const std::wstring refused = L"=,[]\";.";
     for (size_t next = 1; wchar_t ch : refused) {
         cases.push_back({"2 in list order", 0, refused.substr(next++) + ch, L"", L"", bad(ch), F::kTextMark});
     }
@@ -83,7 +84,6 @@ TEST_F(FormRegistTest, OkAppendsTheRowTrimmedUpperCasedWithFullWidthCommas) {
     const std::wstring az = L"abcdefghijklmnopqrstuvwxyz";
     const std::vector<Stored> cases = {
         {"lower case", L"txt", L"C:\\e.exe", L"Edit", {L"TXT", L"C:\\e.exe", L"Edit"}},
-        {"leading dot stays", L".txt", L"C:\\e.exe", L"Edit", {L".TXT", L"C:\\e.exe", L"Edit"}},
         {"blanks trimmed", L" ABCDEFGH ", L"  C:\\e.exe ", L" x ", {L"ABCDEFGH", L"C:\\e.exe", L"x"}},
         {"ten bytes full-width", L"ＡＢＣＤＥ", L"C:\\e.exe", L"e", {L"ＡＢＣＤＥ", L"C:\\e.exe", L"e"}},
         {"199 bytes and a comma", L"txt", L"C:\\a," + p194, L"e", {L"TXT", L"C:\\a，" + p194, L"e"}},

@@ -190,7 +190,7 @@ void CALLBACK LookForList(HWND, UINT, UINT_PTR timer, DWORD) {
 
 // A registration whose program is gone, among rows of two extensions in the profile file.
 TEST_F(FormSelectTest, FailedStartAsksThenYesListsEveryRegistrationModallyAndBothEnd) {
-    markTable.Erase();
+    GetMarkProfileAll(markTable);  // no file yet
     markTable.Append({L"DOC", dir_ / L"viewer.exe", L"Viewer"});
     markTable.Append({L"TXT", dir_ / L"missing editor.exe", L"Editor"});
     markTable.Append({L"TXT", dir_ / L"probe 1.exe", L"Probe"});

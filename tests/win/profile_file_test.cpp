@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 #include <string>
 #include <vector>
@@ -23,7 +24,25 @@ protected:
     void SetUp() override {
         SetSystem(&system);
         profilePath = dir / L"tolvare.ini";
-        markTable.Erase();
+        GetMarkProfileAll(markTable);  // no file yet
+    }
+    // Writes the profile and loads it, as the list does before the user saves.
+    void Existing(const std::string& bytes) {
+        ASSERT_TRUE(test::WriteFileBytes(profilePath, bytes));
+        GetMarkProfileAll(markTable);
+    }
+    // The names in the folder, sorted.
+    std::vector<std::wstring> Names() const {
+        std::vector<std::wstring> names;
+        WIN32_FIND_DATAW data{};
+        HANDLE find = FindFirstFileW((dir / L"*").c_str(), &data);
+        if (find == INVALID_HANDLE_VALUE) return names;
+        do {
+            if (data.cFileName[0] != L'.') names.emplace_back(data.cFileName);
+        } while (FindNextFileW(find, &data));
+        FindClose(find);
+        std::sort(names.begin(), names.end());
+        return names;
     }
     Win32System system;
     test::TempDir dir{L"tolvare profile"};
@@ -54,7 +73,7 @@ MarkTable RandomTable(std::mt19937& random) {
 }
 
 TEST_F(ProfileFileTest, ReaderAgreesWithThePlatformOnEverySavedFile) {
-    if (GetACP() != 932) GTEST_SKIP() << "the ANSI code page is " << GetACP() << ", not 932";
+    ASSERT_EQ(GetACP(), 932u) << "the test prefix must run with the Japanese ANSI code page";
     std::mt19937 random(932);
     for (int round = 0; round < 40; ++round) {
         markTable = RandomTable(random);
@@ -72,7 +91,7 @@ TEST_F(ProfileFileTest, ReaderAgreesWithThePlatformOnEverySavedFile) {
 
 TEST_F(ProfileFileTest, AReadOnlyProfileIsLeftAsItWas) {
     const std::string old = "[MARK]\r\nOLD_0=OLD,o,p\r\n";
-    ASSERT_TRUE(test::WriteFileBytes(profilePath, old));
+    Existing(old);
     ASSERT_TRUE(SetFileAttributesW(profilePath.c_str(), FILE_ATTRIBUTE_READONLY));
     markTable.Append({L"NEW", L"n", L"m"});
     test::DialogAnswerer boxes;
@@ -83,25 +102,28 @@ TEST_F(ProfileFileTest, AReadOnlyProfileIsLeftAsItWas) {
     ASSERT_EQ(boxes.Seen().size(), 1u);
     EXPECT_EQ(boxes.Seen()[0].text.rfind(L"SaveMarkProfileAll:\r\n", 0), 0u);
     EXPECT_EQ(boxes.Seen()[0].title, L"TOLVARE エラー");
-    EXPECT_FALSE(test::ReadFileBytes(profilePath + L".new").has_value());
+    EXPECT_EQ(Names(), (std::vector<std::wstring>{L"tolvare.ini", L"tolvare.ini.bk"}));  // no leftovers
 }
 
-TEST_F(ProfileFileTest, AFolderInTheWayOfTheNewFileIsReportedAndRetried) {
+TEST_F(ProfileFileTest, LeftoversOfKilledSavesNeverBlockASave) {
+    // A folder where an earlier version wrote its new file, and a leftover held open by another
+    // program (a scanner, a sync client).
     const std::string old = "[MARK]\r\nOLD_0=OLD,o,p\r\n";
-    ASSERT_TRUE(test::WriteFileBytes(profilePath, old));
-    const std::wstring blocker = dir.MakeDir(L"tolvare.ini.new");
-    markTable.Append({L"NEW", L"n", L"m"});
-    test::DialogAnswerer boxes;
-    // The first answer clears the way before retrying; the second time it goes through.
-    boxes.SetCustomHandler([&](HWND) {
-        RemoveDirectoryW(blocker.c_str());
-        return false;
-    });
-    boxes.Answer(IDRETRY);
-    SaveMarkProfileAll(markTable);
+    Existing(old);
+    dir.MakeDir(L"tolvare.ini.new");
+    const std::wstring locked = dir / L"tolvare.ini.0000cafe.tmp";
+    ASSERT_TRUE(test::WriteFileBytes(locked, "[MARK]\r\nHA"));
+    HANDLE holder = CreateFileW(locked.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+    markTable.Rows() = {{L"NEW", L"n", L"m"}};
+    test::DialogAnswerer boxes;  // any box fails the test
+    EXPECT_EQ(SaveMarkProfileAll(markTable), SaveResult::kSaved);
     EXPECT_EQ(test::ReadFileBytes(profilePath), "[MARK]\r\nNEW_0=NEW,n,m\r\n");
     EXPECT_EQ(test::ReadFileBytes(profilePath + L".bk"), old);
-    EXPECT_EQ(boxes.Seen().size(), 1u);
+    CloseHandle(holder);
+    // Once free, the next save clears it away.
+    EXPECT_EQ(SaveMarkProfileAll(markTable), SaveResult::kSaved);
+    EXPECT_EQ(Names(), (std::vector<std::wstring>{L"tolvare.ini", L"tolvare.ini.bk", L"tolvare.ini.new"}));
 }
 
 // The child half of the next test: saves two tables in turn until it is killed.
@@ -109,6 +131,7 @@ TEST_F(ProfileFileTest, SaveChild) {
     wchar_t target[MAX_PATH] = {};
     if (GetEnvironmentVariableW(L"TOLVARE_SAVE_CHILD", target, MAX_PATH) == 0) GTEST_SKIP() << "child only";
     profilePath = target;
+    GetMarkProfileAll(markTable);
     MarkTable a, b;
     for (int i = 0; i < 3000; ++i) {
         a.Append({L"A" + std::to_wstring(i), L"C:\\a.exe", L"a"});

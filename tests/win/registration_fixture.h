@@ -29,6 +29,7 @@ protected:
     // modal: the test drives it.
     template <class Form, class... Args>
     static std::unique_ptr<Form> Open(const std::vector<MarkRecord>& rows, Args... args) {
+        GetMarkProfileAll(markTable);  // as the list is opened: the file is what the user has seen
         markTable.Rows() = rows;
         markCount = static_cast<int16_t>(rows.size());
         auto form = std::make_unique<Form>();

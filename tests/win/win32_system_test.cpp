@@ -111,20 +111,29 @@ TEST(MessageBox, OwnedByTheActiveWindowAndNeverBehindATopmostOne) {
     DestroyWindow(active);
 }
 
-// The parent holds the instance mutex and starts this same test again as a second process,
-// which answers by its exit code.
-TEST(AnotherInstance, FirstProcessIsSeenByTheSecond) {
-    if (GetEnvironmentVariableW(L"TOLVARE_PARENT_RUNNING", nullptr, 0) != 0) {
-        ExitProcess(sys.AnotherInstanceRunning() ? 42 : 43);
+// The parent holds the lock of a profile no other test uses and starts this same test again as
+// a second process, which asks about the profile it is given and answers by its exit code.
+TEST(AnotherInstance, IsSeenPerProfileHoweverThePathIsSpelled) {
+    wchar_t asked[MAX_PATH] = {};
+    if (GetEnvironmentVariableW(L"TOLVARE_LOCK_PROFILE", asked, MAX_PATH) != 0) {
+        ExitProcess(sys.AnotherInstanceRunning(asked) ? 42 : 43);
     }
-    sys.AnotherInstanceRunning();  // another test process may hold it too: only the child counts
+    const std::wstring folder = L"C:\\tolvare lock " + std::to_wstring(GetCurrentProcessId());
+    ASSERT_FALSE(sys.AnotherInstanceRunning(folder + L"\\tolvare.ini"));
     wchar_t self[MAX_PATH];
     GetModuleFileNameW(nullptr, self, MAX_PATH);
-    SetEnvironmentVariableW(L"TOLVARE_PARENT_RUNNING", L"1");
-    const ChildProcess child = ChildProcess::Start(self, Quoted(self) + L" --gtest_filter=AnotherInstance.*");
-    SetEnvironmentVariableW(L"TOLVARE_PARENT_RUNNING", nullptr);
-    ASSERT_TRUE(child.started() && child.WaitForExit()) << child.startError();
-    EXPECT_EQ(child.ExitCode(), 42u) << "43: the second process did not see the first";
+    const std::pair<std::wstring, DWORD> cases[] = {
+        {folder + L"\\TOLVARE.INI", 42},
+        {folder + L"\\sub\\..\\tolvare.ini", 42},
+        {folder + L"\\other.ini", 43},
+    };
+    for (const auto& [profile, code] : cases) {
+        SetEnvironmentVariableW(L"TOLVARE_LOCK_PROFILE", profile.c_str());
+        const ChildProcess child = ChildProcess::Start(self, Quoted(self) + L" --gtest_filter=AnotherInstance.*");
+        SetEnvironmentVariableW(L"TOLVARE_LOCK_PROFILE", nullptr);
+        ASSERT_TRUE(child.started() && child.WaitForExit()) << child.startError();
+        EXPECT_EQ(child.ExitCode(), code) << profile;
+    }
 }
 
 }  // namespace
