@@ -92,7 +92,7 @@ bool FormSelect::Create() {
     HWND first = AddControl(L"BUTTON", kDesignCaption, WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, 0,
                             kFirstSelectButton,
                             {0, 0, kSelectButtonWidthTw, kSelectButtonHeightTw});
-    if (first == nullptr) return false;
+    if (first == nullptr) return CreateFailed();
     Command_Select.assign(1, first);
     Form_Load();
     return true;

@@ -61,7 +61,7 @@ bool FormList::Create(HWND owner, bool modal) {
     AddControl(L"STATIC", text::kListNameCaption, kCaptionStyle, 0, kLabel10, {75, 1050, 840, 240},
                kFrameOffset);
     AddControl(L"STATIC", text::kListNoValue, kValueStyle, 0, kLabelName, {975, 1050, 2640, 240}, kFrameOffset);
-    if (list == nullptr) return false;
+    if (list == nullptr) return CreateFailed();
 
     // A fixed-pitch Japanese font, so that the column after the tab lines up.
     if (HFONT font = MakeFont(L"ＭＳ ゴシック", kListFontPoints, SHIFTJIS_CHARSET)) {

@@ -52,7 +52,7 @@ bool FormRegist::Create(HWND owner) {
     HWND name = AddControl(L"EDIT", L"", kBoxStyle, WS_EX_CLIENTEDGE, kTextName, {1350, 900, 3540, 270});
     AddControl(L"BUTTON", text::kOk, kButtonStyle, 0, kCommandOk, {1875, 1425, 1215, 315});
     AddControl(L"BUTTON", text::kCancel, kButtonStyle, 0, kCommandCancel, {3225, 1425, 1215, 315});
-    if (mark == nullptr || program == nullptr || name == nullptr) return false;
+    if (mark == nullptr || program == nullptr || name == nullptr) return CreateFailed();
 
     // Dropped files arrive at the program box itself; it hands them to this window's handler.
     SubclassControl(program);
@@ -80,6 +80,10 @@ void FormRegist::AddHint(HWND box, const wchar_t* hint) {
     SendMessageW(tooltip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&info));
 }
 
+void FormRegist::OnFontsReplaced() {
+    if (tooltip_ != nullptr) SendMessageW(tooltip_, WM_SETFONT, reinterpret_cast<WPARAM>(uiFont()), FALSE);
+}
+
 std::wstring FormRegist::BoxText(int id) const { return WindowText(Control(id)); }
 
 void FormRegist::Form_Load() {
@@ -96,6 +100,9 @@ void FormRegist::Form_Load() {
             SetWindowTextW(Control(kTextName), row.name.c_str());
         }
         EnableWindow(Control(kTextMark), FALSE);
+        // The locked box loses the focus that the activation above gave it: typing goes to the
+        // program box instead of nowhere.
+        SetFocus(Control(kTextProgram));
     } else {
         caption += text::kRegistAdd;
         for (int id : {kTextMark, kTextProgram, kTextName}) SetWindowTextW(Control(id), L"");

@@ -39,6 +39,8 @@ public:
 protected:
     LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
     std::optional<LRESULT> ControlMessage(HWND control, UINT msg, WPARAM wParam, LPARAM lParam) override;
+    // The tool tip is no placed control: it takes the new font here.
+    void OnFontsReplaced() override;
 
 private:
     void AddHint(HWND box, const wchar_t* hint);

@@ -33,7 +33,8 @@ void FormRegist::Command_add_Click() {
     request.lpstrFile = file.data();
     request.nMaxFile = kFileChars;
     request.lpstrTitle = kChooserTitle;
-    request.Flags = OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_HIDEREADONLY;
+    // The current folder stays where it was: every program started later would inherit it.
+    request.Flags = OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
     // Cancel, and a name too long for the buffer, leave the box as it was, without a word.
     if (!GetOpenFileNameW(&request)) return;
     file.resize(wcsnlen(file.c_str(), kFileChars));

@@ -28,6 +28,12 @@ AdjustForDpiFn AdjustRectForDpiFn() {
     return fn;
 }
 
+int fontsAlive = 0;
+
+void FreeFont(HFONT font) {
+    if (DeleteObject(font)) --fontsAlive;
+}
+
 // Windows that run TOLVARE's keyboard handling; the main loop asks them first.
 std::vector<HWND>& OurWindows() {
     static std::vector<HWND> windows;
@@ -56,7 +62,18 @@ std::wstring WindowText(HWND hwnd) {
 
 Window::~Window() {
     if (hwnd_ != nullptr) DestroyWindow(hwnd_);
-    for (auto& f : fonts_) DeleteObject(f.font);
+    FreeFonts();
+}
+
+void Window::FreeFonts() {
+    for (const auto& f : fonts_) FreeFont(f.font);
+    fonts_.clear();
+    uiFont_ = nullptr;
+}
+
+bool Window::CreateFailed() {
+    if (hwnd_ != nullptr) DestroyWindow(hwnd_);
+    return false;
 }
 
 bool Window::CreateTop(const wchar_t* className, const wchar_t* caption, DWORD style,
@@ -99,7 +116,9 @@ HFONT Window::MakeFont(const wchar_t* face, int points, BYTE charset) {
     lf.lfQuality = DEFAULT_QUALITY;
     lstrcpynW(lf.lfFaceName, face, LF_FACESIZE);
     HFONT font = CreateFontIndirectW(&lf);
-    if (font != nullptr) fonts_.push_back({font, face, points, charset});
+    if (font == nullptr) return nullptr;
+    ++fontsAlive;
+    fonts_.push_back({font, face, points, charset});
     return font;
 }
 
@@ -163,15 +182,6 @@ void Window::SetClientSizeTw(int widthTw, int heightTw) {
     }
 }
 
-void Window::CentreOnScreen() {
-    RECT outer{};
-    GetWindowRect(hwnd_, &outer);
-    const int w = outer.right - outer.left, h = outer.bottom - outer.top;
-    const int screenW = GetSystemMetrics(SM_CXSCREEN), screenH = GetSystemMetrics(SM_CYSCREEN);
-    SetWindowPos(hwnd_, nullptr, (screenW - w) / 2, (screenH - h) / 2, 0, 0,
-                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-}
-
 void Window::PlaceAll() {
     const auto placed = placed_;
     for (const auto& p : placed) MoveControl(p.control, p.rect);
@@ -190,7 +200,8 @@ void Window::ApplyDpi(int dpi, const RECT* suggested) {
             }
         }
     }
-    for (const auto& f : old) DeleteObject(f.font);
+    OnFontsReplaced();
+    for (const auto& f : old) FreeFont(f.font);
     if (suggested != nullptr) {
         SetWindowPos(hwnd_, nullptr, suggested->left, suggested->top,
                      suggested->right - suggested->left, suggested->bottom - suggested->top,
@@ -236,6 +247,8 @@ bool Window::PreTranslate(MSG* msg) {
 }
 
 bool Window::AnyOpen() { return !OurWindows().empty(); }
+
+int Window::FontsAlive() { return fontsAlive; }
 
 HWND Window::FrontWindow() {
     // GetActiveWindow only ever answers with a window of this thread, that is one of ours.
@@ -386,6 +399,9 @@ LRESULT CALLBACK Window::StaticProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM l
         self->placed_.clear();
         self->subclassed_.clear();
         self->modal_ = false;
+        // The object outlives its window (each form is one program-wide instance, made again
+        // at every opening): the window's fonts go with the window.
+        self->FreeFonts();
         self->OnDestroyed();
     }
     return result;

@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include "win32/centre_window.h"
+
 #include <optional>
 #include <string>
 #include <utility>
@@ -50,6 +52,8 @@ public:
     // background the newest visible window that takes input. It owns modal windows and message
     // boxes, so that none of them opens behind a topmost window of ours.
     static HWND FrontWindow();
+    // Fonts made by MakeFont and not yet deleted, in all windows: what a leak would grow.
+    static int FontsAlive();
 
 protected:
     // Creates the top-level window with a client area of the given size in twips, centred by
@@ -66,11 +70,14 @@ protected:
     int ClientWidthTw() const { return clientWidthTw_; }
     int ClientHeightTw() const { return clientHeightTw_; }
 
+    // Destroys a window whose controls could not all be made, and answers false: a hidden,
+    // half-made window would keep the program (and its single-instance lock) alive.
+    bool CreateFailed();
     // A font of the window's DPI; fonts made here are deleted with the window.
     HFONT MakeFont(const wchar_t* face, int points, BYTE charset);
     HFONT uiFont() const { return uiFont_; }
-    // Centres the outer rectangle on the work area of the window's monitor.
-    void CentreOnScreen();
+    // Centres the window on the work area of the user's monitor (centre_window.h).
+    void CentreOnScreen() { CentreWindow(hwnd_); }
 
     virtual LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam);
 
@@ -84,6 +91,9 @@ protected:
     LRESULT CallControlBase(HWND control, UINT msg, WPARAM wParam, LPARAM lParam) const;
     // Called when the window is destroyed (after the controls are gone).
     virtual void OnDestroyed() {}
+    // Called on a DPI change once the placed controls show the new fonts and before the old ones
+    // are deleted: windows the base does not place (a tool tip) switch fonts here.
+    virtual void OnFontsReplaced() {}
 
 private:
     struct Placed {
@@ -95,6 +105,7 @@ private:
     static LRESULT CALLBACK ControlProc(HWND control, UINT msg, WPARAM wParam, LPARAM lParam);
     void ApplyDpi(int dpi, const RECT* suggested);
     bool RestoreFocus(WPARAM activation);
+    void FreeFonts();
     void NextControl(WPARAM wParam, LPARAM lParam);
     void PlaceAll();
 

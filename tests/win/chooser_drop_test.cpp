@@ -45,8 +45,14 @@ protected:
 };
 
 TEST_F(ChooserDropTest, BrowseOffersProgramsFirstAndOpenReplacesTheBoxWhileCancelLeavesIt) {
-    const std::wstring path = dir_.MakeDir(L"tool dir") + L"\\editor.exe";
+    const std::wstring toolDir = dir_.MakeDir(L"tool dir"), path = toolDir + L"\\editor.exe";
     ASSERT_TRUE(WriteFileBytes(path, "MZ"));
+    const auto currentFolder = [] {
+        wchar_t folder[MAX_PATH] = {};
+        GetCurrentDirectoryW(MAX_PATH, folder);
+        return std::wstring(folder);
+    };
+    const std::wstring startFolder = currentFolder();
     for (const bool open : {false, true}) {
         SCOPED_TRACE(open ? "Open" : "Cancel");
         DialogAnswerer boxes;
@@ -62,6 +68,9 @@ TEST_F(ChooserDropTest, BrowseOffersProgramsFirstAndOpenReplacesTheBoxWhileCance
             wchar_t selected[64] = {};
             SendMessageW(filter, CB_GETLBTEXT, 0, reinterpret_cast<LPARAM>(selected));
             EXPECT_STREQ(selected, L"プログラム");
+            // Into the program's folder first, as a user browses there, then the file.
+            SetWindowTextW(name, toolDir.c_str());
+            SendMessageW(dlg, WM_COMMAND, IDOK, 0);
             SetWindowTextW(name, path.c_str());
             PressButton(dlg, open ? IDOK : IDCANCEL);
             return true;
@@ -69,6 +78,7 @@ TEST_F(ChooserDropTest, BrowseOffersProgramsFirstAndOpenReplacesTheBoxWhileCance
         SendMessageW(Box(F::kCommandAdd), BM_CLICK, 0, 0);
         ASSERT_EQ(boxes.Seen().size(), 1u) << "the file dialog never came";
         EXPECT_EQ(TextOf(Box(F::kTextProgram)), open ? path : L"typed before");
+        EXPECT_EQ(currentFolder(), startFolder) << "the programs started later inherit it";
     }
 }
 

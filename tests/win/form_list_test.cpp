@@ -102,6 +102,7 @@ TEST_F(FormListTest, EveryWayToTheEditorOpensItModalAndShowsTheTableSorted) {
             const MarkRecord seen{TextOf(GetDlgItem(editor, R::kTextMark)), TextOf(GetDlgItem(editor, R::kTextProgram)),
                                   TextOf(GetDlgItem(editor, R::kTextName))};
             EXPECT_EQ(seen, c.adds ? MarkRecord{} : kFour[static_cast<size_t>(c.index)]);
+            EXPECT_EQ(GetFocus(), GetDlgItem(editor, c.adds ? R::kTextMark : R::kTextProgram));
             EXPECT_NE(GetWindowLongW(editor, GWL_EXSTYLE) & WS_EX_TOPMOST, 0);
             EXPECT_EQ(GetWindow(editor, GW_OWNER), form->hwnd());
             EXPECT_FALSE(IsWindowEnabled(form->hwnd())) << "the editor is modal to the list";

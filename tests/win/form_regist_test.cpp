@@ -9,6 +9,7 @@
 #include "core/startup.h"
 #include "registration/regist_check.h"
 #include "win32/win32_system.h"
+#include "win32/forms.h"
 #include "tests/win/registration_fixture.h"
 
 namespace tolvare::testing {
@@ -126,6 +127,7 @@ TEST_F(FormRegistTest, ChangeModeFromStartUpWritesTheWholeTableWithABackupOnOkOn
         auto form = Open<FormRegist>(rows);
         EXPECT_EQ(TextOf(form->hwnd()), L"TOLVARE - 設定(変更)");
         EXPECT_FALSE(IsWindowEnabled(form->Control(F::kTextMark)));
+        EXPECT_EQ(GetFocus(), form->Control(F::kTextProgram)) << "typing goes to the first box it can";
         EXPECT_EQ((MarkRecord{TextOf(form->Control(F::kTextMark)), TextOf(form->Control(F::kTextProgram)),
                               TextOf(form->Control(F::kTextName))}), rows[3]);
         Fill(form->hwnd(), {L"TXT", L"C:\\Tools\\解凍.exe", L""});
@@ -177,6 +179,35 @@ TEST_F(FormRegistTest, KeysHintsAndLayoutAreAsDesigned) {
                   {F::kTextName, L"", 1350, 900, 3540, 270, 0},
                   {F::kCommandOk, L"OK", 1875, 1425, 1215, 315, 0},
                   {F::kCommandCancel, L"キャンセル", 3225, 1425, 1215, 315, 0}});
+    // The hints have followed the window to its new DPI as well.
+    LOGFONTW font{};
+    ASSERT_NE(GetObjectW(reinterpret_cast<HFONT>(SendMessageW(tip, WM_GETFONT, 0, 0)), sizeof font, &font), 0);
+    EXPECT_EQ(font.lfHeight, -MulDiv(9, form->dpi(), 72));
+}
+
+TEST_F(FormRegistTest, EveryOpeningFreesTheFontsItMade) {
+    // Each opening is closed from inside its own modal loop by a close posted as it is created.
+    HHOOK hook = SetWindowsHookExW(
+        WH_CBT,
+        [](int code, WPARAM wParam, LPARAM lParam) -> LRESULT {
+            wchar_t cls[64] = {};
+            if (code == HCBT_CREATEWND && GetClassNameW(reinterpret_cast<HWND>(wParam), cls, 64) &&
+                lstrcmpW(cls, F::kClassName) == 0) {
+                PostMessageW(reinterpret_cast<HWND>(wParam), WM_CLOSE, 0, 0);
+            }
+            return CallNextHookEx(nullptr, code, wParam, lParam);
+        },
+        nullptr, GetCurrentThreadId());
+    ASSERT_NE(hook, nullptr);
+    // GDI objects as the platform counts them (Wine has no count: 0) and as the window base does.
+    const auto gdiObjects = [] { return GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS); };
+    ShowFormRegist();  // the first opening may load what stays loaded
+    const DWORD gdiBefore = gdiObjects();
+    for (int i = 0; i < 500; ++i) ShowFormRegist();
+    UnhookWindowsHookEx(hook);
+    EXPECT_FALSE(Window::AnyOpen());
+    EXPECT_EQ(Window::FontsAlive(), 0);
+    EXPECT_LE(gdiObjects(), gdiBefore);
 }
 
 }  // namespace
