@@ -9,6 +9,7 @@
 #include "core/system.h"
 #include "core/text.h"
 #include "registration/registration_texts.h"
+#include "registration/send_to.h"
 #include "win32/forms.h"
 
 namespace tolvare {
@@ -70,6 +71,10 @@ bool FormList::Create(HWND owner, bool modal) {
         MoveControl(list, ControlRect(list));
     }
     SubclassControl(list);
+    if (HMENU menu = GetSystemMenu(hwnd(), FALSE)) {
+        AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+        AppendMenuW(menu, MF_STRING, kMenuSendTo, text::kListSendToAdd);
+    }
     CentreOnScreen();
     return true;
 }
@@ -181,6 +186,19 @@ void FormList::Command_save_Click() {
     if (markCount > 0) SetListMark();
 }
 
+void FormList::Menu_sendto_Popup() {
+    ModifyMenuW(GetSystemMenu(hwnd(), FALSE), kMenuSendTo, MF_BYCOMMAND | MF_STRING, kMenuSendTo,
+                InSendTo() ? text::kListSendToRemove : text::kListSendToAdd);
+}
+
+void FormList::Menu_sendto_Click() {
+    SysError err;
+    // The folder is read again: it may have changed since the menu opened.
+    if (!(InSendTo() ? RemoveFromSendTo(err) : AddToSendTo(err))) {
+        Sys().MessageBox(err.text, text::kTitle, kMbOk | kMbIconStop);
+    }
+}
+
 void FormList::OnDestroyed() {
     // The modeless list is the program's last window once everything else has gone.
     if (!openedModal_ && !Window::AnyOpen()) PostQuitMessage(0);
@@ -225,6 +243,15 @@ LRESULT FormList::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_CLOSE:
         Command_cancel_Click();
         return 0;
+    case WM_INITMENUPOPUP:
+        if (HIWORD(lParam) != 0) Menu_sendto_Popup();
+        break;
+    case WM_SYSCOMMAND:
+        if ((wParam & 0xFFF0) == kMenuSendTo) {
+            Menu_sendto_Click();
+            return 0;
+        }
+        break;
     default:
         break;
     }

@@ -29,6 +29,8 @@ public:
         kLabel10,
         kLabelName,
     };
+    // The system menu's Send To item: a WM_SYSCOMMAND id has its low 4 bits free, below 0xF000.
+    static constexpr UINT kMenuSendTo = 0x0010;
     static constexpr wchar_t kClassName[] = L"TolvareFormList";
 
     // Creates the hidden window with its controls; `modal` decides what unloading it does.
@@ -44,6 +46,9 @@ public:
     void Command_ok_Click();
     void Command_cancel_Click();
     void Command_save_Click();
+    // The system menu's Send To item: its text follows the folder each time the menu opens.
+    void Menu_sendto_Popup();
+    void Menu_sendto_Click();
 
     // Refills the list from markTable, one line per row.
     void SetListMark();

@@ -19,6 +19,10 @@ inline constexpr wchar_t kListNoValue[] = L"-";
 inline constexpr wchar_t kSelectToEdit[] = L"編集する拡張子を選択してください";
 inline constexpr wchar_t kSelectToDelete[] = L"削除する拡張子を選択してください";
 inline constexpr wchar_t kAskDeleteAfterMark[] = L"の登録情報を削除しますか？";
+// The list's system menu item, as it reads without and with this exe's shortcut in Send To. "O",
+// because the system menu's own items already use R, M, S, N, X and C.
+inline constexpr wchar_t kListSendToAdd[] = L"「送る」メニューに登録(&O)";
+inline constexpr wchar_t kListSendToRemove[] = L"「送る」メニューから削除(&O)";
 
 inline constexpr wchar_t kRegistCaption[] = L"TOLVARE - 設定";
 inline constexpr wchar_t kRegistChange[] = L"(変更)";

@@ -99,5 +99,23 @@ TEST_F(StartupE2E, FailedStartIsReportedThenAskedAboutAndNoEndsTheProgram) {
     EXPECT_TRUE(ProbeLines().empty()) << "a program other than the registered one started";
 }
 
+// Explorer's "Open with" list names the exe by its description, read in the user's language or
+// in English: both blocks must hold it intact (the resource compiler gets the Japanese right).
+TEST(VersionResource, BothLanguagesDescribeTheExe) {
+    const std::wstring exe = WindowsPathOf(TOLVARE_EXE_PATH);
+    DWORD ignored = 0;
+    std::vector<char> info(GetFileVersionInfoSizeW(exe.c_str(), &ignored));
+    ASSERT_FALSE(info.empty());
+    ASSERT_TRUE(GetFileVersionInfoW(exe.c_str(), 0, static_cast<DWORD>(info.size()), info.data()));
+    for (const wchar_t* block : {L"041104B0", L"040904B0"}) {
+        SCOPED_TRACE(ToCp932(block));
+        const std::wstring key = std::wstring(L"\\StringFileInfo\\") + block + L"\\FileDescription";
+        void* value = nullptr;
+        UINT chars = 0;
+        ASSERT_TRUE(VerQueryValueW(info.data(), key.c_str(), &value, &chars));
+        EXPECT_EQ(std::wstring(static_cast<const wchar_t*>(value)), L"TOLVARE - 拡張子ごとのアプリケーション起動");
+    }
+}
+
 }  // namespace
 }  // namespace tolvare::test
