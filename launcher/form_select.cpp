@@ -145,6 +145,20 @@ void FormSelect::Command_Select_Click(int16_t Index) {
     Form_Unload();
 }
 
+void FormSelect::LoadIcons() {
+    std::vector<std::wstring> programs;
+    const int rows = markTable.UBound();
+    for (int i = 0; i < ButtonCount(); ++i) {
+        programs.push_back(i + 1 <= rows ? markTable[i + 1].program : std::wstring());
+    }
+    icons_.Load(hwnd(), kSelectIconsReady, Command_Select, std::move(programs), Tw(kSelectIconTw));
+}
+
+void FormSelect::OnDestroyed() {
+    icons_.Clear();
+    Command_Select.clear();
+}
+
 void FormSelect::Form_Unload() {
     if (unloading_) return;
     unloading_ = true;
@@ -198,6 +212,11 @@ LRESULT FormSelect::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
                 }
                 return 0;
             }
+            // Esc: the dialog manager asks for IDCANCEL; it closes as the title bar does.
+            if (LOWORD(wParam) == IDCANCEL) {
+                Form_Unload();
+                return 0;
+            }
         }
         break;
     case WM_ACTIVATE:
@@ -209,6 +228,14 @@ LRESULT FormSelect::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_CLOSE:
         Form_Unload();
         return 0;
+    case kSelectIconsReady:
+        icons_.Deliver();
+        return 0;
+    case WM_DPICHANGED: {
+        const LRESULT result = Window::HandleMessage(msg, wParam, lParam);
+        LoadIcons();
+        return result;
+    }
     default:
         break;
     }
@@ -220,6 +247,8 @@ void ShowFormSelect() {
     if (form.hwnd() == nullptr && !form.Create()) return;
     ShowWindow(form.hwnd(), SW_SHOW);
     SetForegroundWindow(form.hwnd());
+    // Only now: the window never waits for a program on a slow path.
+    form.LoadIcons();
 }
 
 }  // namespace tolvare
