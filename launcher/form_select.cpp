@@ -17,6 +17,7 @@ namespace tolvare {
 namespace {
 
 constexpr wchar_t kSelectClass[] = L"TolvareFormSelect";
+constexpr UINT_PTR kIconTimer = 1;
 // Button 0 as designed; every caption is replaced at load.
 constexpr wchar_t kDesignCaption[] = L"WWWWWWWWWWWWWWWWWWWW (&10)";
 
@@ -228,6 +229,11 @@ LRESULT FormSelect::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_CLOSE:
         Form_Unload();
         return 0;
+    case WM_TIMER:
+        if (wParam != kIconTimer) break;
+        KillTimer(hwnd(), kIconTimer);
+        LoadIcons();
+        return 0;
     case kSelectIconsReady:
         icons_.Deliver();
         return 0;
@@ -247,8 +253,10 @@ void ShowFormSelect() {
     if (form.hwnd() == nullptr && !form.Create()) return;
     ShowWindow(form.hwnd(), SW_SHOW);
     SetForegroundWindow(form.hwnd());
-    // Only now: the window never waits for a program on a slow path.
-    form.LoadIcons();
+    // The icons start loading once the window has painted (a timer comes after the paint): the
+    // window never waits for a program on a slow path, nor shares its first moments with the
+    // loading of the shell.
+    SetTimer(form.hwnd(), kIconTimer, USER_TIMER_MINIMUM, nullptr);
 }
 
 }  // namespace tolvare
