@@ -17,6 +17,7 @@ namespace tolvare {
 namespace {
 
 constexpr wchar_t kSelectClass[] = L"TolvareFormSelect";
+constexpr UINT_PTR kIconTimer = 1;
 // Button 0 as designed; every caption is replaced at load.
 constexpr wchar_t kDesignCaption[] = L"WWWWWWWWWWWWWWWWWWWW (&10)";
 
@@ -145,6 +146,20 @@ void FormSelect::Command_Select_Click(int16_t Index) {
     Form_Unload();
 }
 
+void FormSelect::LoadIcons() {
+    std::vector<std::wstring> programs;
+    const int rows = markTable.UBound();
+    for (int i = 0; i < ButtonCount(); ++i) {
+        programs.push_back(i + 1 <= rows ? markTable[i + 1].program : std::wstring());
+    }
+    icons_.Load(hwnd(), kSelectIconsReady, Command_Select, std::move(programs), Tw(kSelectIconTw));
+}
+
+void FormSelect::OnDestroyed() {
+    icons_.Clear();
+    Command_Select.clear();
+}
+
 void FormSelect::Form_Unload() {
     if (unloading_) return;
     unloading_ = true;
@@ -198,6 +213,11 @@ LRESULT FormSelect::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
                 }
                 return 0;
             }
+            // Esc: the dialog manager asks for IDCANCEL; it closes as the title bar does.
+            if (LOWORD(wParam) == IDCANCEL) {
+                Form_Unload();
+                return 0;
+            }
         }
         break;
     case WM_ACTIVATE:
@@ -209,6 +229,19 @@ LRESULT FormSelect::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_CLOSE:
         Form_Unload();
         return 0;
+    case WM_TIMER:
+        if (wParam != kIconTimer) break;
+        KillTimer(hwnd(), kIconTimer);
+        LoadIcons();
+        return 0;
+    case kSelectIconsReady:
+        icons_.Deliver();
+        return 0;
+    case WM_DPICHANGED: {
+        const LRESULT result = Window::HandleMessage(msg, wParam, lParam);
+        LoadIcons();
+        return result;
+    }
     default:
         break;
     }
@@ -220,6 +253,10 @@ void ShowFormSelect() {
     if (form.hwnd() == nullptr && !form.Create()) return;
     ShowWindow(form.hwnd(), SW_SHOW);
     SetForegroundWindow(form.hwnd());
+    // The icons start loading once the window has painted (a timer comes after the paint): the
+    // window never waits for a program on a slow path, nor shares its first moments with the
+    // loading of the shell.
+    SetTimer(form.hwnd(), kIconTimer, USER_TIMER_MINIMUM, nullptr);
 }
 
 }  // namespace tolvare

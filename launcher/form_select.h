@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "launcher/program_icons.h"
 #include "win32/window.h"
 
 namespace tolvare {
@@ -16,6 +17,10 @@ inline constexpr int kFirstSelectButton = 100;
 inline constexpr wchar_t kSelectCaption[] = L"起動アプリケーション選択";
 inline constexpr int kSelectButtonWidthTw = 3315;
 inline constexpr int kSelectButtonHeightTw = 315;
+// The programs' icons beside the captions: the shell's small icon, 16 px at 96 DPI.
+inline constexpr int kSelectIconTw = 240;
+// Posted by the icon loader when icons are ready for the buttons.
+inline constexpr UINT kSelectIconsReady = WM_APP + 1;
 
 // What unloading the window does to the process. The program ends at once (the list window's
 // own unload steps must not run); tests put a harmless action here.
@@ -31,13 +36,15 @@ public:
     void Form_Activate();
     void Command_Select_Click(int16_t Index);
     void Form_Unload();
+    // Starts loading the programs' icons at the window's DPI; they show as they arrive.
+    void LoadIcons();
 
     int ButtonCount() const { return static_cast<int>(Command_Select.size()); }
     HWND Button(int index) const { return Command_Select.at(static_cast<size_t>(index)); }
 
 protected:
     LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
-    void OnDestroyed() override { Command_Select.clear(); }
+    void OnDestroyed() override;
 
 private:
     std::optional<LRESULT> ControlMessage(HWND button, UINT msg, WPARAM wParam, LPARAM lParam) override;
@@ -45,6 +52,7 @@ private:
     bool ChooseByKey(HWND button, WPARAM virtualKey);
 
     std::vector<HWND> Command_Select;
+    ButtonIcons icons_;
     bool unloading_ = false;
     bool busy_ = false;
 };

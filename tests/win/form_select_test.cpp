@@ -1,11 +1,16 @@
 // Drives the selection window in-process: its column of numbered buttons, the keys that choose
-// one, the launch a press makes and the ways the window ends the program.
+// one, the launch a press makes, the ways the window ends the program and the programs' icons.
 #include "launcher/form_select.h"
 
+#include <commctrl.h>
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <shellapi.h>
+#include <shlobj.h>
+
 #include <array>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -150,6 +155,7 @@ INSTANTIATE_TEST_SUITE_P(
     Ways, FormSelectCases,
     ::testing::Values(SelectCase{"TwoPressTheSecond", 2, 2, 2, BM_CLICK, 0, 2, true},
                       SelectCase{"TwoTitleBarClose", 2, 2, 2, WM_SYSCOMMAND, SC_CLOSE, 0, true},
+                      SelectCase{"EscClosesAsTheTitleBar", 3, 3, 3, WM_KEYDOWN, VK_ESCAPE, 0, true},
                       SelectCase{"TenZeroIsTheTenth", 10, 10, 10, WM_KEYDOWN, '0', 10, true},
                       SelectCase{"MainRowTwo", 3, 3, 3, WM_KEYDOWN, '2', 2, true},
                       SelectCase{"PadThree", 3, 3, 3, WM_KEYDOWN, VK_NUMPAD3, 3, true},
@@ -218,6 +224,153 @@ TEST_F(FormSelectTest, FailedStartAsksThenYesListsEveryRegistrationModallyAndBot
         EXPECT_EQ(ReadFileBytes(profilePath), profile);
         EXPECT_EQ(listShown, answer == IDYES);
     }
+}
+
+// An icon drawn on white: its width and its pixels (0x00RRGGBB, rows top down).
+struct Drawn {
+    int size = 0;
+    std::vector<uint32_t> pixels;
+    uint32_t At(int x, int y) const { return pixels[static_cast<size_t>(y * size + x)]; }
+    bool operator==(const Drawn&) const = default;
+};
+
+Drawn Draw(HICON icon) {
+    Drawn drawn;
+    ICONINFO info{};
+    if (icon == nullptr || !GetIconInfo(icon, &info)) return drawn;
+    BITMAP bitmap{};
+    GetObjectW(info.hbmColor != nullptr ? info.hbmColor : info.hbmMask, sizeof bitmap, &bitmap);
+    for (HBITMAP b : {info.hbmColor, info.hbmMask}) {
+        if (b != nullptr) DeleteObject(b);
+    }
+    drawn.size = bitmap.bmWidth;
+    BITMAPINFO bi{};
+    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+    bi.bmiHeader.biWidth = drawn.size;
+    bi.bmiHeader.biHeight = -drawn.size;  // top down
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 32;
+    void* bits = nullptr;
+    HDC dc = CreateCompatibleDC(nullptr);
+    HBITMAP target = CreateDIBSection(dc, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = SelectObject(dc, target);
+    PatBlt(dc, 0, 0, drawn.size, drawn.size, WHITENESS);
+    DrawIconEx(dc, 0, 0, icon, drawn.size, drawn.size, 0, nullptr, DI_NORMAL);
+    GdiFlush();
+    const auto* pixels = static_cast<const uint32_t*>(bits);
+    for (int i = 0; i < drawn.size * drawn.size; ++i) drawn.pixels.push_back(pixels[i] & 0xFFFFFF);
+    SelectObject(dc, old);
+    DeleteObject(target);
+    DeleteDC(dc);
+    return drawn;
+}
+
+bool Alive(HICON icon) { return Draw(icon).size != 0; }
+HICON ImageOf(HWND button) { return reinterpret_cast<HICON>(SendMessageW(button, BM_GETIMAGE, IMAGE_ICON, 0)); }
+
+// The programs' own icon and the shell's generic one told apart: the probe's icon
+// (tests/probe/probe.ico) is red, green, blue and yellow quadrants at every size.
+void ExpectProbeIcon(const Drawn& icon) {
+    const int q = icon.size / 4;
+    EXPECT_EQ((std::array{icon.At(q, q), icon.At(3 * q, q), icon.At(q, 3 * q), icon.At(3 * q, 3 * q)}),
+              (std::array<uint32_t, 4>{0xE02020, 0x20A020, 0x2040E0, 0xF0C000}));
+}
+
+bool PumpUntil(const std::function<bool()>& ready) {
+    for (int i = 0; i < 500; ++i) {
+        if (ready()) return true;
+        PumpFor(10);
+    }
+    return ready();
+}
+
+// A program with an icon of its own, one without (this test exe) and one that does not exist,
+// each with a description of the full 20 bytes in the widest characters (ten full-width W).
+TEST_F(FormSelectTest, ButtonsShowTheirProgramsIconsAtTheWindowDpiUntilTheWindowGoes) {
+    const std::wstring own = Program(1);
+    ASSERT_TRUE(CopyFileTo(WindowsPathOf(TOLVARE_PROBE_PATH), own));
+    wchar_t self[MAX_PATH] = {};
+    ASSERT_NE(GetModuleFileNameW(nullptr, self, MAX_PATH), 0u);
+    markTable.Erase();
+    for (const std::wstring& program : {own, std::wstring(self), dir_ / L"missing.exe"}) {
+        markTable.Append({L"TXT", program, L"ＷＷＷＷＷＷＷＷＷＷ"});
+    }
+    HWND hwnd = Show(3);
+    ASSERT_NE(hwnd, nullptr);
+    SHFILEINFOW generic{};
+    ASSERT_NE(SHGetFileInfoW(self, 0, &generic, sizeof generic, SHGFI_ICON | SHGFI_SMALLICON), 0u);
+    const Drawn genericIcon = Draw(generic.hIcon);
+    DestroyIcon(generic.hIcon);
+
+    std::vector<HICON> seen;
+    for (const int dpi : {96, 144}) {
+        SCOPED_TRACE(dpi);
+        if (Form_select().dpi() != dpi) {
+            RECT r{};
+            GetWindowRect(hwnd, &r);
+            SendMessageW(hwnd, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&r));
+        }
+        const int size = MulDiv(16, dpi, 96);
+        ASSERT_TRUE(PumpUntil([&] {
+            return Draw(ImageOf(Form_select().Button(0))).size == size &&
+                   Draw(ImageOf(Form_select().Button(1))).size == size;
+        }));
+        ExpectProbeIcon(Draw(ImageOf(Form_select().Button(0))));
+        if (dpi == 96) {
+            EXPECT_EQ(Draw(ImageOf(Form_select().Button(1))), genericIcon);
+        }
+        EXPECT_EQ(ImageOf(Form_select().Button(2)), nullptr);
+        // The icon beside the caption leaves the whole caption readable.
+        for (int k = 0; k < 3; ++k) {
+            SIZE ideal{};
+            ASSERT_TRUE(SendMessageW(Form_select().Button(k), BCM_GETIDEALSIZE, 0, reinterpret_cast<LPARAM>(&ideal)));
+            EXPECT_LE(ideal.cx, MulDiv(3315, dpi, 1440)) << k;
+            EXPECT_LE(ideal.cy, MulDiv(315, dpi, 1440)) << k;
+        }
+        // The icons of the old size were destroyed when their replacements came.
+        for (HICON icon : seen) EXPECT_FALSE(Alive(icon));
+        seen = {ImageOf(Form_select().Button(0)), ImageOf(Form_select().Button(1))};
+    }
+    DestroyWindow(hwnd);
+    for (HICON icon : seen) EXPECT_FALSE(Alive(icon));
+}
+
+// Stands for a program on an unreachable share: the icon comes only when the test lets it.
+HANDLE letIconsCome = nullptr;
+std::mutex lateIconsLock;
+std::vector<HICON> lateIcons;
+HICON HeldUpIcon(const std::wstring&, int size) {
+    WaitForSingleObject(letIconsCome, 10000);
+    HICON icon = static_cast<HICON>(CopyImage(LoadIconW(nullptr, IDI_APPLICATION), IMAGE_ICON, size, size, 0));
+    std::lock_guard<std::mutex> hold(lateIconsLock);
+    lateIcons.push_back(icon);
+    return icon;
+}
+
+TEST_F(FormSelectTest, WindowAndKeysNeverWaitForIconsAndLateOnesAreDestroyed) {
+    letIconsCome = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    const ProgramIconLoader previous = SetProgramIconLoader(HeldUpIcon);
+    FillTable(3);
+    HWND hwnd = Show(3);
+    ASSERT_NE(hwnd, nullptr);
+    EXPECT_TRUE(IsWindowVisible(hwnd));
+    EXPECT_EQ(ImageOf(Form_select().Button(0)), nullptr);
+    PostMessageW(GetFocus(), WM_KEYDOWN, '2', 1);
+    PumpFor(100);
+    EXPECT_EQ(exits, 1);
+    EXPECT_FALSE(IsWindow(hwnd));
+    EXPECT_EQ(markTable[2].program, ShortPath(Program(2)));
+
+    SetEvent(letIconsCome);
+    std::vector<HICON> late;
+    EXPECT_TRUE(PollUntil([&] {
+        std::lock_guard<std::mutex> hold(lateIconsLock);
+        late = lateIcons;
+        return !late.empty() && !Alive(late.back());
+    }));
+    EXPECT_EQ(late.size(), 1u) << "the loading stops once the window is gone";
+    SetProgramIconLoader(previous);
+    CloseHandle(letIconsCome);
 }
 
 }  // namespace
