@@ -39,7 +39,11 @@ const wchar_t* refusedClass = nullptr;
 LRESULT CALLBACK RefuseOneClass(int code, WPARAM wParam, LPARAM lParam) {
     if (code == HCBT_CREATEWND) {
         const wchar_t* cls = reinterpret_cast<CBT_CREATEWNDW*>(lParam)->lpcs->lpszClass;
-        if (!IS_INTRESOURCE(cls) && lstrcmpiW(cls, refusedClass) == 0) return 1;
+        // With Common Controls 6 the name may carry its version: "6.0.2600.2982!Listbox".
+        if (!IS_INTRESOURCE(cls)) {
+            if (const wchar_t* bang = wcsrchr(cls, L'!')) cls = bang + 1;
+            if (lstrcmpiW(cls, refusedClass) == 0) return 1;
+        }
     }
     return CallNextHookEx(nullptr, code, wParam, lParam);
 }
