@@ -1,9 +1,7 @@
 // Short and long forms of paths, and the start of a registered program.
 #include "core/paths.h"
 
-#include "core/messages.h"
-#include "core/profile.h"
-#include "core/startup.h"
+#include "core/texts.h"
 #include "core/system.h"
 #include "core/text.h"
 
@@ -88,15 +86,6 @@ uint32_t RunProgram(const std::wstring& program, const std::wstring& file) {
                          text::kTitle, kMbIconStop | kMbOk);
     }
     return processId;
-}
-
-void LaunchMarkRow(int row, const std::wstring& file, bool listModal) {
-    MarkRecord& record = markTable[row];
-    record.program = GetShortPath(record.program);
-    if (RunProgram(record.program, file) != 0) return;
-    if (Sys().MessageBox(text::kCheckSettings, text::kTitle, kMbIconQuestion | kMbYesNo) == kIdYes) {
-        OpenList(listModal);
-    }
 }
 
 }  // namespace tolvare

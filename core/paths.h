@@ -13,8 +13,4 @@ std::wstring GetLongPath(const std::wstring& path);
 // Starts program + " " + file; shows the reason when that fails. Returns the process id or 0.
 uint32_t RunProgram(const std::wstring& program, const std::wstring& file);
 
-// What both launchers do with the chosen row: shorten its program path, start it with the file,
-// and when that fails ask whether to check the settings, opening the list on Yes.
-void LaunchMarkRow(int row, const std::wstring& file, bool listModal);
-
 }  // namespace tolvare

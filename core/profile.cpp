@@ -5,15 +5,11 @@
 #include <string>
 
 #include "core/decode.h"
-#include "core/messages.h"
-#include "core/startup.h"
+#include "core/texts.h"
 #include "core/system.h"
 #include "core/text.h"
 
 namespace tolvare {
-
-MarkTable markTable;
-int16_t markCount = 0;
 
 namespace {
 

@@ -6,40 +6,9 @@
 #include <string_view>
 #include <vector>
 
+#include "core/globals.h"
+
 namespace tolvare {
-
-struct MarkRecord {
-    std::wstring mark;     // extension without the dot, upper case as the editor stores it
-    std::wstring program;  // program path
-    std::wstring name;     // description
-    bool operator==(const MarkRecord&) const = default;
-};
-
-// Rows are numbered from 1, as everywhere in the program; an empty table has no rows at all.
-class MarkTable {
-public:
-    MarkRecord& operator[](int i) { return rows_.at(static_cast<size_t>(i) - 1); }
-    const MarkRecord& operator[](int i) const { return rows_.at(static_cast<size_t>(i) - 1); }
-    int16_t UBound() const { return static_cast<int16_t>(rows_.size()); }
-    bool Empty() const { return rows_.empty(); }
-    void Erase() { rows_.clear(); }
-    // Grows or shrinks to rows 1..count, keeping the rows that stay.
-    void Resize(int count) { rows_.resize(count > 0 ? static_cast<size_t>(count) : 0); }
-    void Append(MarkRecord row) { rows_.push_back(std::move(row)); }
-    std::vector<MarkRecord>& Rows() { return rows_; }
-    const std::vector<MarkRecord>& Rows() const { return rows_; }
-
-private:
-    std::vector<MarkRecord> rows_;
-};
-
-// The most rows a table holds: row numbers are 16-bit.
-inline constexpr int kMaxRows = 32767;
-// The most registrations one extension has.
-inline constexpr int kMaxPerMark = 10;
-
-extern MarkTable markTable;
-extern int16_t markCount;
 
 // Which bytes a profile file held, or that there was none.
 struct ProfileFingerprint {

@@ -3,9 +3,8 @@
 // process leaves the old file or the new one, never a part of either.
 #include <string>
 
-#include "core/messages.h"
+#include "core/texts.h"
 #include "core/profile.h"
-#include "core/startup.h"
 #include "core/system.h"
 #include "core/text.h"
 

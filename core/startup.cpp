@@ -3,7 +3,7 @@
 
 #include <algorithm>
 
-#include "core/messages.h"
+#include "core/texts.h"
 #include "core/paths.h"
 #include "core/profile.h"
 #include "core/system.h"
@@ -11,16 +11,19 @@
 
 namespace tolvare {
 
-std::wstring profilePath;
-int16_t selectedMark = 0;
-int16_t editorCaller = 0;
-int16_t selectCount = 0;
-std::wstring selectFile;
-
 void OpenList(bool modal) {
     markCount = GetMarkProfileAll(markTable);
     selectedMark = 0;
     Sys().ShowList(modal);
+}
+
+void LaunchMarkRow(int row, const std::wstring& file, bool listModal) {
+    MarkRecord& record = markTable[row];
+    record.program = GetShortPath(record.program);
+    if (RunProgram(record.program, file) != 0) return;
+    if (Sys().MessageBox(text::kCheckSettings, text::kTitle, kMbIconQuestion | kMbYesNo) == kIdYes) {
+        OpenList(listModal);
+    }
 }
 
 void WaitMsec(int32_t milliseconds) {

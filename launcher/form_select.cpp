@@ -10,6 +10,7 @@
 #include "core/paths.h"
 #include "core/profile.h"
 #include "core/startup.h"
+#include "core/texts.h"
 #include "win32/forms.h"
 
 namespace tolvare {
@@ -18,8 +19,6 @@ namespace {
 
 constexpr wchar_t kSelectClass[] = L"TolvareFormSelect";
 constexpr UINT_PTR kIconTimer = 1;
-// Button 0 as designed; every caption is replaced at load.
-constexpr wchar_t kDesignCaption[] = L"WWWWWWWWWWWWWWWWWWWW (&10)";
 
 void EndProcessNow(unsigned exitCode) { ExitProcess(exitCode); }
 
@@ -84,13 +83,13 @@ FormSelect& Form_select() {
 bool FormSelect::Create() {
     const int count = SelectButtonCount(selectCount, markTable.UBound());
     // A fixed frame: the client area is the column of buttons and nothing else.
-    if (!CreateTop(kSelectClass, kSelectCaption, WS_POPUP | WS_CAPTION | WS_SYSMENU, 0, nullptr,
+    if (!CreateTop(kSelectClass, text::kSelectCaption, WS_POPUP | WS_CAPTION | WS_SYSMENU, 0, nullptr,
                    kSelectButtonWidthTw, count * kSelectButtonHeightTw)) {
         return false;
     }
     unloading_ = false;
     busy_ = false;
-    HWND first = AddControl(L"BUTTON", kDesignCaption, WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, 0,
+    HWND first = AddControl(L"BUTTON", text::kSelectDesignCaption, WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, 0,
                             kFirstSelectButton,
                             {0, 0, kSelectButtonWidthTw, kSelectButtonHeightTw});
     if (first == nullptr) return CreateFailed();

@@ -14,7 +14,6 @@ namespace tolvare {
 
 // Ids of Command_Select(0..9); never 1 or 2, which the dialog manager gives to Enter and Esc.
 inline constexpr int kFirstSelectButton = 100;
-inline constexpr wchar_t kSelectCaption[] = L"起動アプリケーション選択";
 inline constexpr int kSelectButtonWidthTw = 3315;
 inline constexpr int kSelectButtonHeightTw = 315;
 // The programs' icons beside the captions: the shell's small icon, 16 px at 96 DPI.

@@ -4,11 +4,11 @@
 #include <commctrl.h>
 
 #include "core/profile.h"
-#include "core/startup.h"
-#include "core/messages.h"
+#include "core/globals.h"
+#include "core/texts.h"
 #include "core/system.h"
 #include "core/text.h"
-#include "registration/registration_texts.h"
+#include "core/texts.h"
 #include "registration/send_to.h"
 #include "win32/forms.h"
 

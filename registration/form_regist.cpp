@@ -4,13 +4,13 @@
 #include <commctrl.h>
 
 #include "core/profile.h"
-#include "core/startup.h"
-#include "core/messages.h"
+#include "core/globals.h"
+#include "core/texts.h"
 #include "core/system.h"
 #include "core/text.h"
 #include "registration/form_list.h"
 #include "registration/regist_check.h"
-#include "registration/registration_texts.h"
+#include "core/texts.h"
 #include "win32/forms.h"
 
 namespace tolvare {

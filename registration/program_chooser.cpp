@@ -8,15 +8,13 @@
 #include <string>
 
 #include "core/text.h"
+#include "core/texts.h"
 #include "registration/form_regist.h"
 
 namespace tolvare {
 
 namespace {
 
-// Two pairs, programs first; the literal's own terminator makes the closing double NUL.
-constexpr wchar_t kProgramFilter[] = L"プログラム\0*.exe\0すべてのファイル\0*.*\0";
-constexpr wchar_t kChooserTitle[] = L"実行するﾌｧｲﾙを指定してください。";
 constexpr DWORD kFileChars = 256;
 
 }  // namespace
@@ -28,11 +26,11 @@ void FormRegist::Command_add_Click() {
     OPENFILENAMEW request{};
     request.lStructSize = sizeof(OPENFILENAMEW);
     request.hwndOwner = hwnd();
-    request.lpstrFilter = kProgramFilter;
+    request.lpstrFilter = text::kBrowseFilter;
     request.nFilterIndex = 1;
     request.lpstrFile = file.data();
     request.nMaxFile = kFileChars;
-    request.lpstrTitle = kChooserTitle;
+    request.lpstrTitle = text::kBrowseTitle;
     // The current folder stays where it was: every program started later would inherit it.
     request.Flags = OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
     // Cancel, and a name too long for the buffer, leave the box as it was, without a word.

@@ -2,7 +2,7 @@
 #include "registration/regist_check.h"
 
 #include "core/text.h"
-#include "registration/registration_texts.h"
+#include "core/texts.h"
 
 namespace tolvare {
 

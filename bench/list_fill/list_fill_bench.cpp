@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "core/profile.h"
-#include "core/startup.h"
+#include "core/globals.h"
 #include "registration/form_list.h"
 
 namespace {

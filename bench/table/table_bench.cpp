@@ -10,7 +10,7 @@
 #include <string>
 
 #include "core/profile.h"
-#include "core/startup.h"
+#include "core/globals.h"
 #include "posix/posix_system.h"
 #include "tests/core/reference_sort.h"
 

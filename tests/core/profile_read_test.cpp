@@ -1,9 +1,9 @@
 // Reading the profile file: whole (GetMarkProfileAll) and per extension (GetMarkProfile).
 #include <gtest/gtest.h>
 
-#include "core/messages.h"
+#include "core/texts.h"
 #include "core/profile.h"
-#include "core/startup.h"
+#include "core/globals.h"
 #include "tests/core/fake_system.h"
 
 namespace tolvare {

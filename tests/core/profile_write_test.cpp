@@ -4,7 +4,7 @@
 #include <optional>
 
 #include "core/profile.h"
-#include "core/startup.h"
+#include "core/globals.h"
 #include "tests/core/fake_system.h"
 
 namespace tolvare {

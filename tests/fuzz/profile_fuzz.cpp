@@ -6,7 +6,7 @@
 #include <string>
 
 #include "core/profile.h"
-#include "core/startup.h"
+#include "core/globals.h"
 #include "core/text.h"
 #include "posix/posix_system.h"
 

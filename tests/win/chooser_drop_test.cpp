@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "core/startup.h"
+#include "core/globals.h"
 #include "registration/form_regist.h"
 #include "tests/support/dialog_answerer.h"
 #include "tests/support/test_files.h"

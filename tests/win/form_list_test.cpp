@@ -5,7 +5,7 @@
 #include <functional>
 #include <optional>
 
-#include "core/startup.h"
+#include "core/globals.h"
 #include "registration/form_regist.h"
 #include "tests/win/registration_fixture.h"
 

@@ -6,7 +6,7 @@
 
 #include <tuple>
 
-#include "core/startup.h"
+#include "core/globals.h"
 #include "registration/regist_check.h"
 #include "win32/win32_system.h"
 #include "win32/forms.h"

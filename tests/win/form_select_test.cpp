@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "core/profile.h"
-#include "core/startup.h"
+#include "core/globals.h"
 #include "registration/form_list.h"
 #include "tests/support/dialog_answerer.h"
 #include "tests/support/expect_message.h"

@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "core/messages.h"
+#include "core/texts.h"
 #include "core/profile.h"
-#include "core/startup.h"
+#include "core/globals.h"
 #include "tests/support/dialog_answerer.h"
 #include "tests/support/test_files.h"
 #include "win32/win32_system.h"

@@ -3,7 +3,7 @@
 
 #include <array>
 
-#include "core/startup.h"
+#include "core/globals.h"
 #include "core/system.h"
 #include "registration/form_regist.h"
 #include "win32/win32_system.h"

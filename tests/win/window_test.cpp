@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "core/startup.h"
+#include "core/globals.h"
 #include "launcher/form_select.h"
 #include "registration/form_list.h"
 #include "registration/form_regist.h"
