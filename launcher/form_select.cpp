@@ -11,7 +11,6 @@
 #include "core/profile.h"
 #include "core/startup.h"
 #include "core/texts.h"
-#include "win32/forms.h"
 
 namespace tolvare {
 

@@ -63,4 +63,7 @@ FormSelect& Form_select();
 // one button, at most ten, never more than the table has rows (a tableless window keeps one).
 int SelectButtonCount(int selectCount, int rows);
 
+// Opens the application selection window, modeless; unloading it ends the program.
+void ShowFormSelect();
+
 }  // namespace tolvare

@@ -6,11 +6,11 @@
 #include "core/profile.h"
 #include "core/globals.h"
 #include "core/texts.h"
+#include "registration/form_regist.h"
 #include "core/system.h"
 #include "core/text.h"
 #include "core/texts.h"
 #include "registration/send_to.h"
-#include "win32/forms.h"
 
 namespace tolvare {
 

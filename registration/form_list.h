@@ -69,4 +69,8 @@ private:
     bool openedModal_ = false;
 };
 
+// Opens the registration list, the one program-wide instance: modeless (from start-up) or modal
+// to the active window (from the selection window).
+void ShowFormList(bool modal);
+
 }  // namespace tolvare

@@ -11,7 +11,6 @@
 #include "registration/form_list.h"
 #include "registration/regist_check.h"
 #include "core/texts.h"
-#include "win32/forms.h"
 
 namespace tolvare {
 

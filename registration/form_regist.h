@@ -50,4 +50,7 @@ private:
     HWND tooltip_ = nullptr;
 };
 
+// Opens the registration editor, modal and topmost; returns when it is closed.
+void ShowFormRegist();
+
 }  // namespace tolvare

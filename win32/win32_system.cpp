@@ -5,7 +5,6 @@
 #include <windows.h>
 #undef MessageBox  // the interface's own name, not user32's macro
 
-#include "win32/forms.h"
 #include "win32/window.h"
 
 #include <algorithm>
@@ -396,8 +395,14 @@ int Win32System::MessageBox(const std::wstring& text, const std::wstring& title,
     return MessageBoxW(owner, text.c_str(), title.c_str(), flags);
 }
 
-void Win32System::ShowList(bool modal) { ShowFormList(modal); }
-void Win32System::ShowEditor() { ShowFormRegist(); }
-void Win32System::ShowSelect() { ShowFormSelect(); }
+void Win32System::ShowList(bool modal) {
+    if (openers_.list != nullptr) openers_.list(modal);
+}
+void Win32System::ShowEditor() {
+    if (openers_.editor != nullptr) openers_.editor();
+}
+void Win32System::ShowSelect() {
+    if (openers_.select != nullptr) openers_.select();
+}
 
 }  // namespace tolvare

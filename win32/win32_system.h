@@ -5,8 +5,18 @@
 
 namespace tolvare {
 
+// How the program opens its three windows. The entry point hands them over, so that this layer
+// never names a window of the layers above it; a missing one opens nothing.
+struct WindowOpeners {
+    void (*list)(bool modal) = nullptr;
+    void (*editor)() = nullptr;
+    void (*select)() = nullptr;
+};
+
 class Win32System : public System {
 public:
+    explicit Win32System(WindowOpeners openers = {}) : openers_(openers) {}
+
     std::string ToCp932(std::wstring_view text, bool* lossy = nullptr) override;
     std::wstring FromCp932(std::string_view bytes) override;
     std::wstring ToUpper(std::wstring_view text) override;
@@ -35,6 +45,9 @@ public:
     void ShowList(bool modal) override;
     void ShowEditor() override;
     void ShowSelect() override;
+
+private:
+    WindowOpeners openers_;
 };
 
 // The argument text of a command line: everything after the program's own name (quoted or

@@ -11,7 +11,7 @@
 
 #include "core/profile.h"
 #include "core/globals.h"
-#include "posix/posix_system.h"
+#include "tests/native/fake_system.h"
 #include "tests/core/reference_sort.h"
 
 using namespace tolvare;
@@ -51,7 +51,7 @@ void WriteSorted(const MarkTable& table) {
 }  // namespace
 
 int main() {
-    PosixSystem system;
+    testing::FakeSystem system;  // real files and code page 932; nothing here asks the user
     SetSystem(&system);
     const auto dir = std::filesystem::temp_directory_path() / "tolvare-table-bench";
     std::filesystem::create_directories(dir);

@@ -1,11 +1,11 @@
-// Runs the core's tests over the platform's real system; tests that need fakes install them.
+// Runs the core's tests over the scripted system; tests that need their own fakes install them.
 #include <gtest/gtest.h>
 
-#include "tests/core/fake_system.h"
+#include "tests/native/fake_system.h"
 
 int main(int argc, char** argv) {
     ::testing::InitGoogleTest(&argc, argv);
-    static RealSystem real;
-    tolvare::SetSystem(&real);
+    static tolvare::testing::FakeSystem fake;
+    tolvare::SetSystem(&fake);
     return RUN_ALL_TESTS();
 }

@@ -4,7 +4,7 @@
 #include "core/paths.h"
 #include "core/profile.h"
 #include "core/startup.h"
-#include "tests/core/fake_system.h"
+#include "tests/native/fake_system.h"
 
 namespace tolvare {
 namespace {

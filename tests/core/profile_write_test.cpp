@@ -5,7 +5,7 @@
 
 #include "core/profile.h"
 #include "core/globals.h"
-#include "tests/core/fake_system.h"
+#include "tests/native/fake_system.h"
 
 namespace tolvare {
 namespace {

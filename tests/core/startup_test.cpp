@@ -3,7 +3,7 @@
 
 #include "core/profile.h"
 #include "core/startup.h"
-#include "tests/core/fake_system.h"
+#include "tests/native/fake_system.h"
 
 namespace tolvare {
 namespace {

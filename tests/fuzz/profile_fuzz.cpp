@@ -8,19 +8,18 @@
 #include "core/profile.h"
 #include "core/globals.h"
 #include "core/text.h"
-#include "posix/posix_system.h"
+#include "tests/native/fake_system.h"
 
 namespace {
 
 // The profile file is the fuzzer's input; nothing touches the disk.
-class FuzzSystem : public tolvare::PosixSystem {
+class FuzzSystem : public tolvare::testing::FakeSystem {
 public:
     std::string input;
     tolvare::ReadStatus ReadWholeFile(const std::wstring&, std::string& bytes, tolvare::SysError&) override {
         bytes = input;
         return tolvare::ReadStatus::kOk;
     }
-    int MessageBox(const std::wstring&, const std::wstring&, unsigned) override { return tolvare::kIdAbort; }
 };
 
 void Check(bool condition) {

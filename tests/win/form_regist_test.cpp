@@ -9,7 +9,6 @@
 #include "core/globals.h"
 #include "registration/regist_check.h"
 #include "win32/win32_system.h"
-#include "win32/forms.h"
 #include "tests/win/registration_fixture.h"
 
 namespace tolvare::testing {

@@ -17,11 +17,11 @@
 #include "core/profile.h"
 #include "core/globals.h"
 #include "registration/form_list.h"
+#include "registration/form_regist.h"
 #include "tests/support/dialog_answerer.h"
 #include "tests/support/expect_message.h"
 #include "tests/support/process_driver.h"
 #include "tests/support/test_files.h"
-#include "win32/forms.h"
 #include "win32/win32_system.h"
 
 namespace tolvare {
@@ -29,7 +29,7 @@ namespace {
 
 using namespace tolvare::test;
 
-Win32System sys;
+Win32System sys({ShowFormList, ShowFormRegist, ShowFormSelect});
 int exits = 0;
 void CountExit(unsigned) { ++exits; }
 

@@ -5,13 +5,15 @@
 
 #include "core/globals.h"
 #include "core/system.h"
+#include "launcher/form_select.h"
+#include "registration/form_list.h"
 #include "registration/form_regist.h"
 #include "win32/win32_system.h"
 
 namespace tolvare::testing {
 
 void RegistrationTest::SetUp() {
-    static Win32System system;
+    static Win32System system({ShowFormList, ShowFormRegist, ShowFormSelect});
     SetSystem(&system);
     profilePath = Profile();
     markTable.Erase();

@@ -12,7 +12,6 @@
 #include "registration/form_list.h"
 #include "registration/form_regist.h"
 #include "tests/win/registration_fixture.h"
-#include "win32/forms.h"
 
 namespace tolvare::testing {
 namespace {

@@ -1,5 +1,5 @@
 // Support for the core's tests: failing files, temporary folders, raw bytes.
-#include "tests/core/fake_system.h"
+#include "tests/native/fake_system.h"
 
 #include <atomic>
 #include <fstream>

@@ -1,25 +1,18 @@
-// The system interface on Linux (see posix_system.h).
-#include "posix/posix_system.h"
+// The real half of the core's test system on Linux: see native_system.h.
+#include "tests/native/native_system.h"
 
 #include <dirent.h>
 #include <fcntl.h>
 #include <fnmatch.h>
 #include <iconv.h>
-#include <spawn.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
-#include <chrono>
 #include <clocale>
-#include <cstdio>
 #include <cstring>
 #include <cwctype>
-#include <thread>
 #include <vector>
-
-extern char** environ;
 
 namespace tolvare {
 
@@ -89,10 +82,10 @@ SysError ErrnoError(int code) {
     return {static_cast<uint32_t>(code), FromUtf8(std::strerror(code))};
 }
 
-class PosixOutFile : public OutFile {
+class NativeOutFile : public OutFile {
 public:
-    explicit PosixOutFile(int fd) : fd_(fd) {}
-    ~PosixOutFile() override {
+    explicit NativeOutFile(int fd) : fd_(fd) {}
+    ~NativeOutFile() override {
         if (fd_ >= 0) close(fd_);
     }
     bool Write(std::string_view bytes, SysError& err) override {
@@ -135,13 +128,13 @@ std::wstring FromUtf8(std::string_view text) {
     return std::wstring(reinterpret_cast<const wchar_t*>(wide.data()), wide.size() / sizeof(wchar_t));
 }
 
-std::string PosixSystem::ToCp932(std::wstring_view text, bool* lossy) {
+std::string NativeSystem::ToCp932(std::wstring_view text, bool* lossy) {
     if (lossy != nullptr) *lossy = false;
     return Convert("CP932", "WCHAR_T", reinterpret_cast<const char*>(text.data()),
                    text.size() * sizeof(wchar_t), sizeof(wchar_t), "?", 1, lossy);
 }
 
-std::wstring PosixSystem::FromCp932(std::string_view bytes) {
+std::wstring NativeSystem::FromCp932(std::string_view bytes) {
     static const wchar_t kReplacement = L'\x30FB';
     const std::string wide = Convert("WCHAR_T", "CP932", bytes.data(), bytes.size(), 1,
                                      reinterpret_cast<const char*>(&kReplacement),
@@ -149,14 +142,14 @@ std::wstring PosixSystem::FromCp932(std::string_view bytes) {
     return std::wstring(reinterpret_cast<const wchar_t*>(wide.data()), wide.size() / sizeof(wchar_t));
 }
 
-std::wstring PosixSystem::ToUpper(std::wstring_view text) {
+std::wstring NativeSystem::ToUpper(std::wstring_view text) {
     static const locale_t utf8 = newlocale(LC_CTYPE_MASK, "C.UTF-8", static_cast<locale_t>(nullptr));
     std::wstring out(text);
     for (auto& c : out) c = static_cast<wchar_t>(utf8 ? towupper_l(static_cast<wint_t>(c), utf8) : towupper(static_cast<wint_t>(c)));
     return out;
 }
 
-ReadStatus PosixSystem::ReadWholeFile(const std::wstring& path, std::string& bytes, SysError& err) {
+ReadStatus NativeSystem::ReadWholeFile(const std::wstring& path, std::string& bytes, SysError& err) {
     bytes.clear();
     const int fd = open(NativePath(path).c_str(), O_RDONLY);
     if (fd < 0) {
@@ -180,16 +173,16 @@ ReadStatus PosixSystem::ReadWholeFile(const std::wstring& path, std::string& byt
     return ReadStatus::kOk;
 }
 
-std::unique_ptr<OutFile> PosixSystem::CreateOutFile(const std::wstring& path, SysError& err) {
+std::unique_ptr<OutFile> NativeSystem::CreateOutFile(const std::wstring& path, SysError& err) {
     const int fd = open(NativePath(path).c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     if (fd < 0) {
         err = ErrnoError(errno);
         return nullptr;
     }
-    return std::make_unique<PosixOutFile>(fd);
+    return std::make_unique<NativeOutFile>(fd);
 }
 
-bool PosixSystem::DeleteFileAt(const std::wstring& path, SysError& err) {
+bool NativeSystem::DeleteFileAt(const std::wstring& path, SysError& err) {
     if (unlink(NativePath(path).c_str()) != 0) {
         err = ErrnoError(errno);
         return false;
@@ -197,7 +190,7 @@ bool PosixSystem::DeleteFileAt(const std::wstring& path, SysError& err) {
     return true;
 }
 
-bool PosixSystem::ReplaceFileWith(const std::wstring& from, const std::wstring& to, SysError& err) {
+bool NativeSystem::ReplaceFileWith(const std::wstring& from, const std::wstring& to, SysError& err) {
     if (rename(NativePath(from).c_str(), NativePath(to).c_str()) != 0) {
         err = ErrnoError(errno);
         return false;
@@ -205,30 +198,7 @@ bool PosixSystem::ReplaceFileWith(const std::wstring& from, const std::wstring& 
     return true;
 }
 
-std::optional<std::wstring> PosixSystem::ShortPathName(const std::wstring&) { return std::nullopt; }
-
-std::wstring PosixSystem::FirstDirEntry(const std::wstring& pattern, bool includeDirs) {
-    std::string native = NativePath(pattern);
-    if (!native.empty() && native.back() == '/') native += '*';
-    const size_t slash = native.rfind('/');
-    const std::string dir = slash == std::string::npos ? "." : native.substr(0, slash);
-    const std::string mask = slash == std::string::npos ? native : native.substr(slash + 1);
-    DIR* d = opendir(dir.empty() ? "/" : dir.c_str());
-    if (d == nullptr) return {};
-    std::wstring found;
-    while (dirent* e = readdir(d)) {
-        if (fnmatch(mask.c_str(), e->d_name, 0) != 0) continue;
-        struct stat st {};
-        const std::string full = dir + "/" + e->d_name;
-        if (!includeDirs && stat(full.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) continue;
-        found = FromUtf8(e->d_name);
-        break;
-    }
-    closedir(d);
-    return found;
-}
-
-std::vector<std::wstring> PosixSystem::ListFiles(const std::wstring& pattern) {
+std::vector<std::wstring> NativeSystem::ListFiles(const std::wstring& pattern) {
     const std::string native = NativePath(pattern);
     const size_t slash = native.rfind('/');
     const std::string dir = slash == std::string::npos ? "." : native.substr(0, slash);
@@ -247,43 +217,6 @@ std::vector<std::wstring> PosixSystem::ListFiles(const std::wstring& pattern) {
     return names;
 }
 
-std::optional<uint32_t> PosixSystem::FileAttributes(const std::wstring& path) {
-    struct stat st {};
-    if (stat(NativePath(path).c_str(), &st) != 0) return std::nullopt;
-    return S_ISDIR(st.st_mode) ? kAttrDirectory : 0x80u;
-}
-
-uint32_t PosixSystem::StartProcess(const std::wstring& commandLine, SysError& err) {
-    const std::string command = ToUtf8(commandLine);
-    const char* argv[] = {"/bin/sh", "-c", command.c_str(), nullptr};
-    pid_t pid = 0;
-    const int rc = posix_spawn(&pid, "/bin/sh", nullptr, nullptr, const_cast<char* const*>(argv), environ);
-    if (rc != 0) {
-        err = ErrnoError(rc);
-        return 0;
-    }
-    return static_cast<uint32_t>(pid);
-}
-
-std::wstring PosixSystem::ErrorText(uint32_t code) { return FromUtf8(std::strerror(static_cast<int>(code))); }
-
-int64_t PosixSystem::MonotonicMs() {
-    return std::chrono::duration_cast<std::chrono::milliseconds>(
-               std::chrono::steady_clock::now().time_since_epoch())
-        .count();
-}
-
-void PosixSystem::WaitForEvents(int64_t maxMs) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(maxMs));
-}
-
-int PosixSystem::MessageBox(const std::wstring& text, const std::wstring& title, unsigned style) {
-    std::fprintf(stderr, "%s: %s\n", ToUtf8(title).c_str(), ToUtf8(text).c_str());
-    switch (style & 0xF) {
-    case kMbAbortRetryIgnore: return kIdAbort;
-    case kMbYesNo: return kIdNo;
-    default: return kIdOk;
-    }
-}
+std::wstring NativeSystem::ErrorText(uint32_t code) { return FromUtf8(std::strerror(static_cast<int>(code))); }
 
 }  // namespace tolvare

@@ -14,8 +14,8 @@
 #include "win32/win32_system.h"
 using RealSystem = tolvare::Win32System;
 #else
-#include "posix/posix_system.h"
-using RealSystem = tolvare::PosixSystem;
+#include "tests/native/native_system.h"
+using RealSystem = tolvare::NativeSystem;
 #endif
 
 #include "core/system.h"
@@ -51,7 +51,6 @@ public:
     std::map<std::wstring, std::wstring> shortNames;
     std::map<std::pair<std::wstring, bool>, std::wstring> listings;
     std::map<std::wstring, uint32_t> attributes;
-    bool fakePaths = true;
 
     // Time: waits advance a fake clock instead of sleeping.
     int64_t now = 1000;
@@ -107,18 +106,15 @@ public:
     }
 
     std::optional<std::wstring> ShortPathName(const std::wstring& path) override {
-        if (!fakePaths) return RealSystem::ShortPathName(path);
         auto it = shortNames.find(path);
         if (it == shortNames.end()) return std::nullopt;
         return it->second;
     }
     std::wstring FirstDirEntry(const std::wstring& pattern, bool includeDirs) override {
-        if (!fakePaths) return RealSystem::FirstDirEntry(pattern, includeDirs);
         auto it = listings.find({pattern, includeDirs});
         return it == listings.end() ? std::wstring() : it->second;
     }
     std::optional<uint32_t> FileAttributes(const std::wstring& path) override {
-        if (!fakePaths) return RealSystem::FileAttributes(path);
         auto it = attributes.find(path);
         if (it == attributes.end()) return std::nullopt;
         return it->second;
