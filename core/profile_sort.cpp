@@ -119,23 +119,6 @@ std::vector<size_t> ExchangeOrderPacked(const std::vector<uint32_t>& ranks, uint
     return order;
 }
 
-// The same for tables too large for 16-bit row numbers (never read from a profile, but cheap to
-// keep correct).
-std::vector<size_t> ExchangeOrderWide(std::vector<uint32_t> ranks) {
-    const size_t n = ranks.size();
-    std::vector<size_t> order(n);
-    std::iota(order.begin(), order.end(), size_t{0});
-    for (size_t i = 0; i + 1 < n; ++i) {
-        for (size_t j = i + 1; j < n; ++j) {
-            if (ranks[j] < ranks[i]) {
-                std::swap(ranks[i], ranks[j]);
-                std::swap(order[i], order[j]);
-            }
-        }
-    }
-    return order;
-}
-
 }  // namespace
 
 void SortMarkTable(MarkTable& table) {
@@ -158,10 +141,9 @@ void SortMarkTable(MarkTable& table) {
     if (rank + 1 == n) {
         // No two keys are equal: the exchange sort's result is the one sorted order.
         order = std::move(byKey);
-    } else if (n <= 0x8000) {
-        order = ExchangeOrderPacked(ranks, rank + 1);
     } else {
-        order = ExchangeOrderWide(std::move(ranks));
+        // Row numbers are 16-bit (kMaxRows): every row fits the packed word.
+        order = ExchangeOrderPacked(ranks, rank + 1);
     }
 
     std::vector<MarkRecord> sorted;

@@ -286,11 +286,6 @@ FormList& TheFormList() {
 
 void ShowFormList(bool modal) {
     FormList& form = TheFormList();
-    if (form.hwnd() != nullptr) {
-        // Already open: there is only one list; bring it forward.
-        SetForegroundWindow(form.hwnd());
-        return;
-    }
     HWND owner = modal ? Window::FrontWindow() : nullptr;
     if (!form.Create(owner, modal)) return;
     form.Form_Load();

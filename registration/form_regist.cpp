@@ -46,7 +46,7 @@ bool FormRegist::Create(HWND owner) {
     AddControl(L"STATIC", text::kRegistProgramLabel, kLabelStyle, 0, kLabel6, {75, 525, 1140, 240});
     HWND program =
         AddControl(L"EDIT", L"", kBoxStyle, WS_EX_CLIENTEDGE, kTextProgram, {1350, 525, 3540, 270});
-    AddControl(L"BUTTON", text::kRegistBrowse, kButtonStyle, 0, kCommandAdd, {5025, 525, 1215, 315});
+    AddControl(L"BUTTON", text::kRegistBrowse, kButtonStyle, 0, kCommandBrowse, {5025, 525, 1215, 315});
     AddControl(L"STATIC", text::kRegistNameLabel, kLabelStyle, 0, kLabel4, {75, 900, 1140, 240});
     HWND name = AddControl(L"EDIT", L"", kBoxStyle, WS_EX_CLIENTEDGE, kTextName, {1350, 900, 3540, 270});
     AddControl(L"BUTTON", text::kOk, kButtonStyle, 0, kCommandOk, {1875, 1425, 1215, 315});
@@ -153,7 +153,7 @@ LRESULT FormRegist::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
             switch (LOWORD(wParam)) {
             case kCommandOk: Command_ok_Click(); return 0;
             case kCommandCancel: Command_cancel_Click(); return 0;
-            case kCommandAdd: Command_add_Click(); return 0;
+            case kCommandBrowse: Command_add_Click(); return 0;
             default: break;
             }
         }

@@ -16,7 +16,7 @@ public:
         kTextMark,
         kLabel6,
         kTextProgram,
-        kCommandAdd,
+        kCommandBrowse,  // Command_add: the browse button (参照), Command_add_Click
         kLabel4,
         kTextName,
         kCommandOk,

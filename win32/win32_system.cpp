@@ -1,10 +1,13 @@
-// The system interface on Win32. Everything the one-registration launch touches stays in kernel32
-// so that path never loads the user-interface DLLs (they are delay-loaded).
+// The system interface on Win32: code page 932, the process, time and the user interface (files
+// and paths are in win32_files.cpp). Everything the one-registration launch touches stays in
+// kernel32, so that path never loads the user-interface DLLs (they are delay-loaded).
 #include "win32/win32_system.h"
 
 #include <windows.h>
 #undef MessageBox  // the interface's own name, not user32's macro
 
+#include "win32/handle.h"
+#include "win32/message_loop.h"
 #include "win32/window.h"
 
 #include <algorithm>
@@ -15,70 +18,6 @@ namespace tolvare {
 namespace {
 
 constexpr UINT kCp932 = 932;
-
-SysError LastError(Win32System& sys) {
-    const DWORD code = GetLastError();
-    return {code, sys.ErrorText(code)};
-}
-
-// Closes a kernel handle when it goes out of scope.
-class Handle {
-public:
-    explicit Handle(HANDLE h = INVALID_HANDLE_VALUE) : h_(h) {}
-    Handle(const Handle&) = delete;
-    Handle& operator=(const Handle&) = delete;
-    ~Handle() { Close(); }
-    HANDLE get() const { return h_; }
-    bool valid() const { return h_ != INVALID_HANDLE_VALUE && h_ != nullptr; }
-    BOOL Close() {
-        BOOL ok = TRUE;
-        if (valid()) ok = CloseHandle(h_);
-        h_ = INVALID_HANDLE_VALUE;
-        return ok;
-    }
-
-private:
-    HANDLE h_;
-};
-
-class Win32OutFile : public OutFile {
-public:
-    Win32OutFile(HANDLE h, Win32System& sys) : file_(h), sys_(sys) {}
-
-    bool Write(std::string_view bytes, SysError& err) override {
-        while (!bytes.empty()) {
-            const DWORD chunk = static_cast<DWORD>(std::min<size_t>(bytes.size(), 1u << 30));
-            DWORD written = 0;
-            if (!WriteFile(file_.get(), bytes.data(), chunk, &written, nullptr)) {
-                err = LastError(sys_);
-                return false;
-            }
-            bytes.remove_prefix(written);
-        }
-        return true;
-    }
-
-    bool Commit(SysError& err) override {
-        if (!file_.valid()) {
-            err = {ERROR_INVALID_HANDLE, sys_.ErrorText(ERROR_INVALID_HANDLE)};
-            return false;
-        }
-        if (!FlushFileBuffers(file_.get())) {
-            err = LastError(sys_);
-            file_.Close();
-            return false;
-        }
-        if (!file_.Close()) {
-            err = LastError(sys_);
-            return false;
-        }
-        return true;
-    }
-
-private:
-    Handle file_;
-    Win32System& sys_;
-};
 
 // A stable 64-bit FNV-1a over UTF-16 code units: the same exe path gives the same mutex name.
 uint64_t Fnv1a(std::wstring_view text) {
@@ -198,111 +137,6 @@ std::wstring Win32System::ToUpper(std::wstring_view text) {
     return out;
 }
 
-ReadStatus Win32System::ReadWholeFile(const std::wstring& path, std::string& bytes,
-                                      SysError& err) {
-    bytes.clear();
-    Handle file(CreateFileW(path.c_str(), GENERIC_READ,
-                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file.valid()) {
-        const DWORD code = GetLastError();
-        if (code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND) return ReadStatus::kNotFound;
-        err = {code, ErrorText(code)};
-        return ReadStatus::kFailed;
-    }
-    char buffer[64 * 1024];
-    for (;;) {
-        DWORD got = 0;
-        if (!ReadFile(file.get(), buffer, sizeof buffer, &got, nullptr)) {
-            err = LastError(*this);
-            return ReadStatus::kFailed;
-        }
-        if (got == 0) break;
-        bytes.append(buffer, got);
-    }
-    return ReadStatus::kOk;
-}
-
-std::unique_ptr<OutFile> Win32System::CreateOutFile(const std::wstring& path, SysError& err) {
-    HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                           FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (h == INVALID_HANDLE_VALUE) {
-        err = LastError(*this);
-        return nullptr;
-    }
-    return std::make_unique<Win32OutFile>(h, *this);
-}
-
-bool Win32System::DeleteFileAt(const std::wstring& path, SysError& err) {
-    if (DeleteFileW(path.c_str())) return true;
-    err = LastError(*this);
-    return false;
-}
-
-bool Win32System::ReplaceFileWith(const std::wstring& from, const std::wstring& to,
-                                  SysError& err) {
-    // A read-only profile is the user's "do not change": Windows refuses to replace it, and so
-    // does TOLVARE wherever it runs.
-    const DWORD attributes = GetFileAttributesW(to.c_str());
-    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0) {
-        err = {ERROR_ACCESS_DENIED, ErrorText(ERROR_ACCESS_DENIED)};
-        return false;
-    }
-    if (MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        return true;
-    }
-    err = LastError(*this);
-    return false;
-}
-
-std::optional<std::wstring> Win32System::ShortPathName(const std::wstring& path) {
-    std::wstring out(MAX_PATH, L'\0');
-    for (;;) {
-        const DWORD n = GetShortPathNameW(path.c_str(), out.data(), static_cast<DWORD>(out.size()));
-        if (n == 0) return std::nullopt;
-        if (n < out.size()) {
-            out.resize(n);
-            return out;
-        }
-        out.resize(n);  // n counts the terminating zero when the buffer was too small
-    }
-}
-
-std::wstring Win32System::FirstDirEntry(const std::wstring& pattern, bool includeDirs) {
-    std::wstring search = pattern;
-    if (!search.empty() && search.back() == L'\\') search += L'*';
-    WIN32_FIND_DATAW data{};
-    HANDLE find = FindFirstFileW(search.c_str(), &data);
-    if (find == INVALID_HANDLE_VALUE) return {};
-    std::wstring name;
-    do {
-        if (includeDirs || (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
-            name = data.cFileName;
-            break;
-        }
-    } while (FindNextFileW(find, &data));
-    FindClose(find);
-    return name;
-}
-
-std::vector<std::wstring> Win32System::ListFiles(const std::wstring& pattern) {
-    std::vector<std::wstring> names;
-    WIN32_FIND_DATAW data{};
-    HANDLE find = FindFirstFileW(pattern.c_str(), &data);
-    if (find == INVALID_HANDLE_VALUE) return names;
-    do {
-        if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) names.emplace_back(data.cFileName);
-    } while (FindNextFileW(find, &data));
-    FindClose(find);
-    return names;
-}
-
-std::optional<uint32_t> Win32System::FileAttributes(const std::wstring& path) {
-    const DWORD attributes = GetFileAttributesW(path.c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES) return std::nullopt;
-    return attributes;
-}
-
 bool Win32System::AnotherInstanceRunning(const std::wstring& profilePath) {
     // Created once and never closed: the mutex marks this process as the running instance.
     static const bool another = [this, &profilePath] {
@@ -366,16 +200,13 @@ int64_t Win32System::MonotonicMs() { return static_cast<int64_t>(GetTickCount64(
 void Win32System::WaitForEvents(int64_t maxMs) {
     const DWORD wait = static_cast<DWORD>(std::clamp<int64_t>(maxMs, 0, int64_t{INFINITE} - 1));
     MsgWaitForMultipleObjectsEx(0, nullptr, wait, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
-    MSG msg{};
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        if (msg.message == WM_QUIT) {
-            // Leave the quit for the loop that owns the program's life.
-            PostQuitMessage(static_cast<int>(msg.wParam));
+    for (int quitCode = 0;;) {
+        const Pumped pumped = PumpMessage(false, quitCode);
+        if (pumped == Pumped::kEmpty) return;
+        if (pumped == Pumped::kQuit) {
+            // Left for the loop that owns the program's life.
+            PostQuitMessage(quitCode);
             return;
-        }
-        if (!Window::PreTranslate(&msg)) {
-            TranslateMessage(&msg);
-            DispatchMessageW(&msg);
         }
     }
 }

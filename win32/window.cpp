@@ -1,6 +1,8 @@
 // Base of every TOLVARE window: see window.h.
 #include "win32/window.h"
 
+#include "win32/window_registry.h"
+
 #include <commctrl.h>
 
 #include <algorithm>
@@ -32,12 +34,6 @@ int fontsAlive = 0;
 
 void FreeFont(HFONT font) {
     if (DeleteObject(font)) --fontsAlive;
-}
-
-// Windows that run TOLVARE's keyboard handling; the main loop asks them first.
-std::vector<HWND>& OurWindows() {
-    static std::vector<HWND> windows;
-    return windows;
 }
 
 }  // namespace
@@ -79,11 +75,11 @@ bool Window::CreateFailed() {
 bool Window::CreateTop(const wchar_t* className, const wchar_t* caption, DWORD style,
                        DWORD exStyle, HWND owner, int clientWidthTw, int clientHeightTw) {
     // Here rather than at start-up, so that a launch without windows never loads comctl32.
-    static const bool controlsReady = [] {
+    static bool controlsReady = false;
+    if (!controlsReady) {
         INITCOMMONCONTROLSEX icc{sizeof icc, ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
-        return InitCommonControlsEx(&icc) != FALSE;
-    }();
-    (void)controlsReady;
+        controlsReady = InitCommonControlsEx(&icc) != FALSE;
+    }
     HINSTANCE instance = GetModuleHandleW(nullptr);
     WNDCLASSEXW wc{};
     if (!GetClassInfoExW(instance, className, &wc)) {
@@ -102,7 +98,7 @@ bool Window::CreateTop(const wchar_t* className, const wchar_t* caption, DWORD s
     hwnd_ = CreateWindowExW(exStyle | WS_EX_CONTROLPARENT, className, caption, style,
                             CW_USEDEFAULT, CW_USEDEFAULT, 100, 100, owner, nullptr, instance, this);
     if (hwnd_ == nullptr) return false;
-    OurWindows().push_back(hwnd_);
+    RegisterProgramWindow(hwnd_);
     dpi_ = WindowDpi(hwnd_);
     uiFont_ = MakeFont(kUiFace, kUiPoints, SHIFTJIS_CHARSET);
     SetClientSizeTw(clientWidthTw, clientHeightTw);
@@ -211,65 +207,7 @@ void Window::ApplyDpi(int dpi, const RECT* suggested) {
     PlaceAll();
 }
 
-void Window::RunModal(HWND owner) {
-    if (owner != nullptr) EnableWindow(owner, FALSE);
-    ShowWindow(hwnd_, SW_SHOW);
-    SetForegroundWindow(hwnd_);
-    modal_ = true;
-    ++modalDepth_;
-    MSG msg{};
-    bool quit = false;
-    while (modal_ && hwnd_ != nullptr) {
-        const BOOL got = GetMessageW(&msg, nullptr, 0, 0);
-        if (got == 0 || got == -1) {
-            quit = got == 0;
-            break;
-        }
-        if (!PreTranslate(&msg)) {
-            TranslateMessage(&msg);
-            DispatchMessageW(&msg);
-        }
-    }
-    --modalDepth_;
-    modal_ = false;
-    // The owner takes the activation back before this window disappears.
-    if (owner != nullptr) EnableWindow(owner, TRUE);
-    if (hwnd_ != nullptr) DestroyWindow(hwnd_);
-    if (quit) PostQuitMessage(static_cast<int>(msg.wParam));
-}
-
-bool Window::PreTranslate(MSG* msg) {
-    if (msg->hwnd == nullptr) return false;
-    HWND root = GetAncestor(msg->hwnd, GA_ROOT);
-    const auto& ours = OurWindows();
-    if (root == nullptr || std::find(ours.begin(), ours.end(), root) == ours.end()) return false;
-    return IsDialogMessageW(root, msg) != FALSE;
-}
-
-bool Window::AnyOpen() { return !OurWindows().empty(); }
-
 int Window::FontsAlive() { return fontsAlive; }
-
-HWND Window::FrontWindow() {
-    // GetActiveWindow only ever answers with a window of this thread, that is one of ours.
-    if (HWND active = GetActiveWindow(); active != nullptr) return active;
-    const auto& ours = OurWindows();
-    for (auto it = ours.rbegin(); it != ours.rend(); ++it) {
-        if (IsWindowVisible(*it) && IsWindowEnabled(*it)) return *it;
-    }
-    return nullptr;
-}
-
-int Window::RunMessageLoop() {
-    MSG msg{};
-    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
-        if (!PreTranslate(&msg)) {
-            TranslateMessage(&msg);
-            DispatchMessageW(&msg);
-        }
-    }
-    return static_cast<int>(msg.wParam);
-}
 
 void Window::Unload() {
     if (IsModalRunning()) {
@@ -277,41 +215,6 @@ void Window::Unload() {
     } else if (hwnd_ != nullptr) {
         DestroyWindow(hwnd_);
     }
-}
-
-bool Window::RestoreFocus(WPARAM activation) {
-    // A plain top-level window would take the focus itself on every activation (after each
-    // message box), and the keyboard would no longer reach its controls: keep it as dialogs do.
-    if (LOWORD(activation) == WA_INACTIVE) {
-        HWND focus = GetFocus();
-        if (focus != nullptr && IsChild(hwnd_, focus)) savedFocus_ = focus;
-        return false;
-    }
-    if (HIWORD(activation) != 0) return false;  // minimised
-    HWND target = savedFocus_;
-    if (target == nullptr || !IsChild(hwnd_, target) || !IsWindowEnabled(target)) {
-        target = GetNextDlgTabItem(hwnd_, nullptr, FALSE);
-    }
-    if (target == nullptr) return false;
-    SetFocus(target);
-    return true;
-}
-
-void Window::NextControl(WPARAM wParam, LPARAM lParam) {
-    // Sent by the dialog manager for Tab and access keys; only a dialog's own procedure would
-    // answer it.
-    HWND target = nullptr;
-    if (LOWORD(lParam) != 0) {
-        target = reinterpret_cast<HWND>(wParam);
-    } else {
-        HWND focus = GetFocus();
-        if (focus != nullptr && !IsChild(hwnd_, focus)) focus = nullptr;
-        target = GetNextDlgTabItem(hwnd_, focus, wParam != 0);
-    }
-    if (target == nullptr) return;
-    SetFocus(target);
-    // As in a dialog, a box reached by the keyboard has its text selected.
-    if (SendMessageW(target, WM_GETDLGCODE, 0, 0) & DLGC_HASSETSEL) SendMessageW(target, EM_SETSEL, 0, -1);
 }
 
 LRESULT Window::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
@@ -393,8 +296,7 @@ LRESULT CALLBACK Window::StaticProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM l
     }
     if (msg == WM_NCDESTROY) {
         SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
-        auto& ours = OurWindows();
-        ours.erase(std::remove(ours.begin(), ours.end(), hwnd), ours.end());
+        ForgetProgramWindow(hwnd);
         self->hwnd_ = nullptr;
         self->placed_.clear();
         self->subclassed_.clear();

@@ -15,7 +15,6 @@ namespace tolvare {
 
 // Twips to pixels at a DPI: the one conversion of the program (1440 twips = 1 inch).
 inline int TwipsToPixels(int twips, int dpi) { return MulDiv(twips, dpi, 1440); }
-inline int PixelsToTwips(int pixels, int dpi) { return MulDiv(pixels, 1440, dpi); }
 
 // A rectangle of the design, in twips.
 struct RectTw {
@@ -67,8 +66,6 @@ protected:
     void MoveControl(HWND control, RectTw rect);
     RectTw ControlRect(HWND control) const;
     void SetClientSizeTw(int widthTw, int heightTw);
-    int ClientWidthTw() const { return clientWidthTw_; }
-    int ClientHeightTw() const { return clientHeightTw_; }
 
     // Destroys a window whose controls could not all be made, and answers false: a hidden,
     // half-made window would keep the program (and its single-instance lock) alive.

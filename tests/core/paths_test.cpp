@@ -115,7 +115,7 @@ TEST_F(RunProgramTest, AnEmptyProgramIsAFailedStart) {
 
 TEST_F(RunProgramTest, LaunchUsesTheShortFormAndOffersTheListOnFailure) {
     testing::TempDir dir;
-    profilePath = dir.File(L"tolvare.ini");
+    profilePath = dir / L"tolvare.ini";
     markTable.Rows() = {{L"TXT", L"C:\\Long Name\\edit.exe", L"e"}};
     fake.shortNames[L"C:\\Long Name\\edit.exe"] = L"C:\\LONGNA~1\\EDIT.EXE";
     LaunchMarkRow(1, L"C:\\a.txt", false);

@@ -38,7 +38,7 @@ TEST(GetField, SplitsAtCommasKeepingSpaces) {
 
 class ProfileReadTest : public ::testing::Test {
 protected:
-    void SetUp() override { profilePath = dir.File(L"tolvare.ini"); }
+    void SetUp() override { profilePath = dir / L"tolvare.ini"; }
     void WriteProfile(const std::wstring& text) { WriteBytes(profilePath, Cp932(text)); }
     std::vector<MarkRecord> LoadAll() {
         const int16_t n = GetMarkProfileAll(markTable);
@@ -210,7 +210,7 @@ TEST_F(ProfileReadTest, OneExtensionFindsKeysLikeThePlatformReader) {
     EXPECT_EQ(markTable.Rows(), (std::vector<MarkRecord>{{L"TXT", L"p", L"n"}}));
     EXPECT_EQ(GetProfileValue(L"other", L"TXT_0", L"none", profilePath), L"OTHER,x,y");
     EXPECT_EQ(GetProfileValue(L"MARK", L"TXT_9", L"none", profilePath), L"none");
-    EXPECT_EQ(GetProfileValue(L"MARK", L"TXT_0", L"none", dir.File(L"missing.ini")), L"none");
+    EXPECT_EQ(GetProfileValue(L"MARK", L"TXT_0", L"none", (dir / L"missing.ini")), L"none");
 }
 
 }  // namespace

@@ -21,7 +21,7 @@ using testing::WriteBytes;
 class ProfileWriteTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        profilePath = dir.File(L"tolvare.ini");
+        profilePath = dir / L"tolvare.ini";
         backupPath = profilePath + L".bk";
         GetMarkProfileAll(markTable);  // no file yet: a save may create one without asking
     }

@@ -27,8 +27,8 @@ constexpr wchar_t kProfile[] =
 class MainTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        fake.exeDir = dir.path().wstring();
-        WriteBytes(dir.File(L"tolvare.ini"), Cp932(kProfile));
+        fake.exeDir = dir.path();
+        WriteBytes(dir / L"tolvare.ini", Cp932(kProfile));
         selectCount = 0;
         selectFile.clear();
     }
@@ -150,7 +150,7 @@ TEST_F(MainTest, AnUnregisteredExtensionIsRegisteredThenOpened) {
     Run(L"C:\\docs\\paper.pdf");
     EXPECT_EQ(fake.windows, (std::vector<std::wstring>{L"editor"}));
     EXPECT_EQ(fake.started, (std::vector<std::wstring>{L"C:\\PDF.EXE C:\\docs\\paper.pdf"}));
-    EXPECT_NE(ReadBytes(dir.File(L"tolvare.ini")).find("PDF_0=PDF,C:\\PDF.EXE,PDF\r\n"), std::string::npos);
+    EXPECT_NE(ReadBytes(dir / L"tolvare.ini").find("PDF_0=PDF,C:\\PDF.EXE,PDF\r\n"), std::string::npos);
     EXPECT_TRUE(fake.waits.empty());
 }
 
@@ -166,14 +166,14 @@ TEST_F(MainTest, ACancelledEditorLeavesTheExtensionUnregistered) {
 TEST_F(MainTest, ARegistrationWhoseSaveIsDeclinedIsNotStored) {
     // A blank line hides the rows after it from the list: the save asks, and No stores nothing.
     const std::string incomplete = Cp932(std::wstring(kProfile) + L"\r\nZIP_0=ZIP,C:\\Z.EXE,z\r\n");
-    WriteBytes(dir.File(L"tolvare.ini"), incomplete);
+    WriteBytes(dir / L"tolvare.ini", incomplete);
     fake.onEditor = [&] {
         markTable[markCount].program = L"C:\\PDF.EXE";
         EXPECT_EQ(SaveMarkProfileAll(markTable), SaveResult::kDeclined);
     };
     fake.answers = {kIdNo};
     Run(L"C:\\docs\\paper.pdf");
-    EXPECT_EQ(ReadBytes(dir.File(L"tolvare.ini")), incomplete);
+    EXPECT_EQ(ReadBytes(dir / L"tolvare.ini"), incomplete);
     ASSERT_EQ(fake.boxes.size(), 2u);
     EXPECT_EQ(fake.boxes[1].text, L"拡張子 'PDF' が登録されていません");
     EXPECT_TRUE(fake.started.empty());
@@ -182,7 +182,7 @@ TEST_F(MainTest, ARegistrationWhoseSaveIsDeclinedIsNotStored) {
 TEST_F(MainTest, TheWaitForANewRegistrationIsBounded) {
     // A hand-made line names PDF in its value but not in its key: the lookup never finds it.
     fake.onEditor = [&] {
-        WriteBytes(dir.File(L"tolvare.ini"), Cp932(std::wstring(kProfile) + L"XYZ_0=PDF,C:\\PDF.EXE,p\r\n"));
+        WriteBytes(dir / L"tolvare.ini", Cp932(std::wstring(kProfile) + L"XYZ_0=PDF,C:\\PDF.EXE,p\r\n"));
     };
     Run(L"C:\\docs\\paper.pdf");
     EXPECT_EQ(fake.waits.size(), static_cast<size_t>(kRegisteredLookups - 1));
@@ -193,11 +193,11 @@ TEST_F(MainTest, TheWaitForANewRegistrationIsBounded) {
 
 TEST_F(MainTest, ARegistrationThatShowsUpLateIsFound) {
     fake.onEditor = [&] {
-        WriteBytes(dir.File(L"tolvare.ini"), Cp932(std::wstring(kProfile) + L"XYZ_0=PDF,C:\\PDF.EXE,p\r\n"));
+        WriteBytes(dir / L"tolvare.ini", Cp932(std::wstring(kProfile) + L"XYZ_0=PDF,C:\\PDF.EXE,p\r\n"));
     };
     // While start-up waits, the key appears.
     fake.onWait = [&] {
-        WriteBytes(dir.File(L"tolvare.ini"), Cp932(std::wstring(kProfile) + L"PDF_0=PDF,C:\\PDF.EXE,p\r\n"));
+        WriteBytes(dir / L"tolvare.ini", Cp932(std::wstring(kProfile) + L"PDF_0=PDF,C:\\PDF.EXE,p\r\n"));
     };
     Run(L"C:\\docs\\paper.pdf");
     EXPECT_EQ(fake.waits.size(), 1u);

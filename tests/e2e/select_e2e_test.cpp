@@ -1,6 +1,7 @@
 // The selection window as a user meets it: a file whose extension has three registrations opens
 // the numbered buttons in tolvare.exe; pressing one starts that program and TOLVARE is gone.
 #include "tests/e2e/e2e_fixture.h"
+#include "win32/window.h"
 
 #include <windows.h>
 
@@ -23,12 +24,6 @@ std::vector<HWND> ButtonsOf(HWND window) {
     return buttons;
 }
 
-std::wstring TextOf(HWND hwnd) {
-    wchar_t text[256] = {};
-    GetWindowTextW(hwnd, text, 256);
-    return text;
-}
-
 using SelectE2E = EndToEnd;
 
 TEST_F(SelectE2E, SecondButtonStartsItsProgramWithTheFileAndTolvareEnds) {
@@ -45,9 +40,9 @@ TEST_F(SelectE2E, SecondButtonStartsItsProgramWithTheFileAndTolvareEnds) {
 
     const std::vector<HWND> buttons = ButtonsOf(window);
     ASSERT_EQ(buttons.size(), 3u);
-    EXPECT_EQ(TextOf(buttons[0]), L"一つ目 (&1)");
-    EXPECT_EQ(TextOf(buttons[1]), L"二つ目 (&2)");
-    EXPECT_EQ(TextOf(buttons[2]), L"三つ目 (&3)");
+    EXPECT_EQ(WindowText(buttons[0]), L"一つ目 (&1)");
+    EXPECT_EQ(WindowText(buttons[1]), L"二つ目 (&2)");
+    EXPECT_EQ(WindowText(buttons[2]), L"三つ目 (&3)");
     EXPECT_TRUE(ProbeLines().empty()) << "something started before a button was pressed";
 
     PostMessageW(buttons[1], BM_CLICK, 0, 0);

@@ -46,28 +46,9 @@ std::unique_ptr<OutFile> FakeSystem::CreateOutFile(const std::wstring& path, Sys
     return std::make_unique<FailingOutFile>(std::move(inner), passWrites, failWrites);
 }
 
-TempDir::TempDir() {
-    static std::atomic<int> counter{0};
-    std::random_device random;
-    path_ = std::filesystem::temp_directory_path() /
-            ("tolvare-test-" + std::to_string(random()) + "-" + std::to_string(counter++));
-    std::filesystem::create_directories(path_);
-}
+std::string ReadBytes(const std::wstring& path) { return test::ReadFileBytes(path).value_or(""); }
 
-TempDir::~TempDir() {
-    std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
-}
-
-std::string ReadBytes(const std::wstring& path) {
-    std::ifstream in(std::filesystem::path(path), std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-void WriteBytes(const std::wstring& path, const std::string& bytes) {
-    std::ofstream out(std::filesystem::path(path), std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
+void WriteBytes(const std::wstring& path, const std::string& bytes) { test::WriteFileBytes(path, bytes); }
 
 bool Exists(const std::wstring& path) { return std::filesystem::exists(std::filesystem::path(path)); }
 

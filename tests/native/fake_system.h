@@ -19,6 +19,7 @@ using RealSystem = tolvare::NativeSystem;
 #endif
 
 #include "core/system.h"
+#include "tests/native/files.h"
 
 namespace tolvare::testing {
 
@@ -151,17 +152,7 @@ private:
     System* previous_;
 };
 
-// A fresh folder for one test, removed with everything in it afterwards.
-class TempDir {
-public:
-    TempDir();
-    ~TempDir();
-    const std::filesystem::path& path() const { return path_; }
-    std::wstring File(const std::wstring& name) const { return (path_ / name).wstring(); }
-
-private:
-    std::filesystem::path path_;
-};
+using test::TempDir;
 
 std::string ReadBytes(const std::wstring& path);
 void WriteBytes(const std::wstring& path, const std::string& bytes);

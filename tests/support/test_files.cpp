@@ -1,94 +1,13 @@
-// Temporary folders and whole-file helpers for the Windows tests.
+// The Windows tests' own file helpers: see test_files.h.
 #include "tests/support/test_files.h"
 
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <vector>
 
 namespace tolvare::test {
-
-TempDir::TempDir(std::wstring_view label) {
-    static std::atomic<unsigned> counter{0};
-    wchar_t temp[MAX_PATH + 1] = {};
-    DWORD n = GetTempPathW(MAX_PATH + 1, temp);
-    std::wstring base(temp, n);
-    if (!base.empty() && base.back() != L'\\') base += L'\\';
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        std::wstring candidate = base + std::wstring(label) + L" " +
-                                 std::to_wstring(GetCurrentProcessId()) + L"." +
-                                 std::to_wstring(counter++);
-        if (CreateDirectoryW(candidate.c_str(), nullptr)) {
-            path_ = candidate;
-            return;
-        }
-        if (GetLastError() != ERROR_ALREADY_EXISTS) break;
-    }
-    ADD_FAILURE() << "cannot create a temporary folder under " << base << ": " << GetLastError();
-}
-
-TempDir::~TempDir() {
-    if (!path_.empty()) RemoveTree(path_);
-}
-
-std::wstring TempDir::operator/(std::wstring_view name) const {
-    return path_ + L"\\" + std::wstring(name);
-}
-
-std::wstring TempDir::MakeDir(std::wstring_view name) const {
-    std::wstring dir = *this / name;
-    if (!CreateDirectoryW(dir.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS) {
-        ADD_FAILURE() << "cannot create " << dir << ": " << GetLastError();
-    }
-    return dir;
-}
-
-bool RemoveTree(const std::wstring& path) {
-    DWORD attrs = GetFileAttributesW(path.c_str());
-    if (attrs == INVALID_FILE_ATTRIBUTES) return true;
-    if (attrs & FILE_ATTRIBUTE_READONLY) {
-        SetFileAttributesW(path.c_str(), attrs & ~DWORD{FILE_ATTRIBUTE_READONLY});
-    }
-    if (!(attrs & FILE_ATTRIBUTE_DIRECTORY)) return DeleteFileW(path.c_str()) != 0;
-    WIN32_FIND_DATAW found;
-    HANDLE find = FindFirstFileW((path + L"\\*").c_str(), &found);
-    if (find != INVALID_HANDLE_VALUE) {
-        do {
-            std::wstring name = found.cFileName;
-            if (name != L"." && name != L"..") RemoveTree(path + L"\\" + name);
-        } while (FindNextFileW(find, &found));
-        FindClose(find);
-    }
-    return RemoveDirectoryW(path.c_str()) != 0;
-}
-
-bool WriteFileBytes(const std::wstring& path, std::string_view bytes) {
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
-    DWORD written = 0;
-    BOOL ok = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-    CloseHandle(file);
-    return ok && written == bytes.size();
-}
-
-std::optional<std::string> ReadFileBytes(const std::wstring& path) {
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return std::nullopt;
-    std::string bytes;
-    char buffer[8192];
-    DWORD got = 0;
-    while (ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got > 0) bytes.append(buffer, got);
-    CloseHandle(file);
-    return bytes;
-}
-
-bool CopyFileTo(const std::wstring& from, const std::wstring& to) {
-    return CopyFileW(from.c_str(), to.c_str(), FALSE) != 0;
-}
 
 std::string ToCp932(std::wstring_view text) {
     if (text.empty()) return {};

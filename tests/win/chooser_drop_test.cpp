@@ -14,18 +14,13 @@
 #include "tests/support/dialog_answerer.h"
 #include "tests/support/test_files.h"
 #include "win32/win32_system.h"
+#include "win32/window.h"
 
 namespace tolvare {
 namespace {
 
 using namespace tolvare::test;
 using F = FormRegist;
-
-std::wstring TextOf(HWND hwnd) {
-    wchar_t buffer[512] = {};
-    GetWindowTextW(hwnd, buffer, 512);
-    return buffer;
-}
 
 class ChooserDropTest : public ::testing::Test {
 protected:
@@ -61,8 +56,8 @@ TEST_F(ChooserDropTest, BrowseOffersProgramsFirstAndOpenReplacesTheBoxWhileCance
             HWND filter = GetDlgItem(dlg, cmb1);
             if (name == nullptr || filter == nullptr) return false;  // a message box, not ours
             EXPECT_EQ(GetWindow(dlg, GW_OWNER), form_.hwnd());
-            EXPECT_EQ(TextOf(dlg), L"実行するﾌｧｲﾙを指定してください。");
-            EXPECT_EQ(TextOf(name), L"");
+            EXPECT_EQ(WindowText(dlg), L"実行するﾌｧｲﾙを指定してください。");
+            EXPECT_EQ(WindowText(name), L"");
             EXPECT_FALSE(IsWindowVisible(GetDlgItem(dlg, chx1)));  // the read-only box
             EXPECT_EQ(SendMessageW(filter, CB_GETCURSEL, 0, 0), 0);
             wchar_t selected[64] = {};
@@ -75,9 +70,9 @@ TEST_F(ChooserDropTest, BrowseOffersProgramsFirstAndOpenReplacesTheBoxWhileCance
             PressButton(dlg, open ? IDOK : IDCANCEL);
             return true;
         });
-        SendMessageW(Box(F::kCommandAdd), BM_CLICK, 0, 0);
+        SendMessageW(Box(F::kCommandBrowse), BM_CLICK, 0, 0);
         ASSERT_EQ(boxes.Seen().size(), 1u) << "the file dialog never came";
-        EXPECT_EQ(TextOf(Box(F::kTextProgram)), open ? path : L"typed before");
+        EXPECT_EQ(WindowText(Box(F::kTextProgram)), open ? path : L"typed before");
         EXPECT_EQ(currentFolder(), startFolder) << "the programs started later inherit it";
     }
 }
@@ -112,8 +107,8 @@ TEST_F(ChooserDropTest, OnlyTheProgramBoxTakesTheFirstDroppedFileAsDelivered) {
         EXPECT_EQ((GetWindowLongPtrW(Box(c.box), GWL_EXSTYLE) & WS_EX_ACCEPTFILES) != 0,
                   c.box == F::kTextProgram);
         SendMessageW(Box(c.box), WM_DROPFILES, reinterpret_cast<WPARAM>(drop), 0);
-        EXPECT_EQ(TextOf(Box(F::kTextProgram)), c.program);
-        EXPECT_EQ(TextOf(Box(F::kTextMark)), L"TXT");
+        EXPECT_EQ(WindowText(Box(F::kTextProgram)), c.program);
+        EXPECT_EQ(WindowText(Box(F::kTextMark)), L"TXT");
         if (c.box == F::kTextProgram) {
             EXPECT_EQ(GlobalSize(drop), 0u) << "the receiver releases the drop";
         } else {

@@ -68,8 +68,8 @@ TEST_F(FormListTest, ClickShowsTheRowAndALongPathByItsLast100Bytes) {
     for (int i = 0; i < 3; ++i) {
         Select(*form, i);
         EXPECT_EQ(selectedMark, i + 1);
-        const MarkRecord shown{TextOf(form->Control(L::kLabelMark)), TextOf(form->Control(L::kLabelProgram)),
-                               TextOf(form->Control(L::kLabelName))};
+        const MarkRecord shown{WindowText(form->Control(L::kLabelMark)), WindowText(form->Control(L::kLabelProgram)),
+                               WindowText(form->Control(L::kLabelName))};
         EXPECT_EQ(shown, (MarkRecord{rows[i].first.mark, rows[i].second, rows[i].first.name}));
     }
 }
@@ -98,9 +98,9 @@ TEST_F(FormListTest, EveryWayToTheEditorOpensItModalAndShowsTheTableSorted) {
         if (c.index >= 0) Select(*form, c.index);
         std::wstring caption;  // stays empty unless the editor opens
         inEditor = [&](HWND editor) {
-            caption = TextOf(editor);
-            const MarkRecord seen{TextOf(GetDlgItem(editor, R::kTextMark)), TextOf(GetDlgItem(editor, R::kTextProgram)),
-                                  TextOf(GetDlgItem(editor, R::kTextName))};
+            caption = WindowText(editor);
+            const MarkRecord seen{WindowText(GetDlgItem(editor, R::kTextMark)), WindowText(GetDlgItem(editor, R::kTextProgram)),
+                                  WindowText(GetDlgItem(editor, R::kTextName))};
             EXPECT_EQ(seen, c.adds ? MarkRecord{} : kFour[static_cast<size_t>(c.index)]);
             EXPECT_EQ(GetFocus(), GetDlgItem(editor, c.adds ? R::kTextMark : R::kTextProgram));
             EXPECT_NE(GetWindowLongW(editor, GWL_EXSTYLE) & WS_EX_TOPMOST, 0);
@@ -151,7 +151,7 @@ TEST_F(FormListTest, DeleteAsksThenMovesTheRowsBehindUpAndBothAskForASelection) 
         EXPECT_EQ(markCount, static_cast<int16_t>(c.left.size()));
         EXPECT_EQ(selectedMark, c.answer == IDNO ? c.index + 1 : 0);
         EXPECT_EQ(Lines(*form), LinesOf(c.left));
-        EXPECT_EQ(TextOf(form->Control(L::kLabelMark)), asks ? L"DOC" : L"-") << "details keep a deleted row";
+        EXPECT_EQ(WindowText(form->Control(L::kLabelMark)), asks ? L"DOC" : L"-") << "details keep a deleted row";
         EXPECT_EQ(Bytes(Profile()), "(none)");
     }
 }
@@ -212,7 +212,7 @@ TEST_F(FormListTest, OkAndApplyWriteTheSortedTableWithABackupCancelAndTheTitleBa
 TEST_F(FormListTest, ControlsStandWhereTheDesignPutsThem) {
     auto form = Open<FormList>({}, false);
     constexpr int fx = 150, fy = 2850;  // the frame, which places the rows inside it
-    EXPECT_EQ(TextOf(form->hwnd()), L"TOLVARE - 登録リスト");
+    EXPECT_EQ(WindowText(form->hwnd()), L"TOLVARE - 登録リスト");
     ExpectLayout(*form, 5565, 5130,
                  {{L::kLabel1, L"登録されている拡張子(&M)", 150, 75, 3240, 240, 0},
                   {L::kListMark, L"", 150, 375, 3840, 2400, 0},

@@ -124,11 +124,11 @@ TEST_F(FormRegistTest, ChangeModeFromStartUpWritesTheWholeTableWithABackupOnOkOn
         selectedMark = 4;
         editorCaller = kCallerStartup;
         auto form = Open<FormRegist>(rows);
-        EXPECT_EQ(TextOf(form->hwnd()), L"TOLVARE - 設定(変更)");
+        EXPECT_EQ(WindowText(form->hwnd()), L"TOLVARE - 設定(変更)");
         EXPECT_FALSE(IsWindowEnabled(form->Control(F::kTextMark)));
         EXPECT_EQ(GetFocus(), form->Control(F::kTextProgram)) << "typing goes to the first box it can";
-        EXPECT_EQ((MarkRecord{TextOf(form->Control(F::kTextMark)), TextOf(form->Control(F::kTextProgram)),
-                              TextOf(form->Control(F::kTextName))}), rows[3]);
+        EXPECT_EQ((MarkRecord{WindowText(form->Control(F::kTextMark)), WindowText(form->Control(F::kTextProgram)),
+                              WindowText(form->Control(F::kTextName))}), rows[3]);
         Fill(form->hwnd(), {L"TXT", L"C:\\Tools\\解凍.exe", L""});
         SendMessageW(button != 0 ? form->Control(button) : form->hwnd(), button != 0 ? BM_CLICK : WM_CLOSE, 0, 0);
         EXPECT_FALSE(IsWindow(form->hwnd()));
@@ -144,7 +144,7 @@ TEST_F(FormRegistTest, KeysHintsAndLayoutAreAsDesigned) {
     // Tab skips the labels; a label's access key goes to the box after it. With the boxes empty,
     // a pressed OK would raise an unexpected box and a pressed Cancel would close the dialog.
     const std::tuple<UINT, WPARAM, int> keys[] = {
-        {WM_KEYDOWN, VK_TAB, F::kTextProgram}, {WM_KEYDOWN, VK_TAB, F::kCommandAdd}, {WM_KEYDOWN, VK_TAB, F::kTextName},
+        {WM_KEYDOWN, VK_TAB, F::kTextProgram}, {WM_KEYDOWN, VK_TAB, F::kCommandBrowse}, {WM_KEYDOWN, VK_TAB, F::kTextName},
         {WM_KEYDOWN, VK_TAB, F::kCommandOk}, {WM_KEYDOWN, VK_TAB, F::kCommandCancel},
         {WM_KEYDOWN, VK_TAB, F::kTextMark}, {WM_SYSCHAR, L'p', F::kTextProgram}, {WM_SYSCHAR, L'n', F::kTextName},
         {WM_SYSCHAR, L'm', F::kTextMark}, {WM_KEYDOWN, VK_RETURN, F::kTextMark}, {WM_KEYDOWN, VK_ESCAPE, F::kTextMark}};
@@ -173,7 +173,7 @@ TEST_F(FormRegistTest, KeysHintsAndLayoutAreAsDesigned) {
                   {F::kTextMark, L"", 1350, 150, 3540, 270, 0},
                   {F::kLabel6, L"ﾌﾟﾛｸﾞﾗﾑ (&P)： ", 75, 525, 1140, 240, SS_RIGHT},
                   {F::kTextProgram, L"", 1350, 525, 3540, 270, 0},
-                  {F::kCommandAdd, L"参照(&R)...", 5025, 525, 1215, 315, 0},
+                  {F::kCommandBrowse, L"参照(&R)...", 5025, 525, 1215, 315, 0},
                   {F::kLabel4, L"説明 (&N)： ", 75, 900, 1140, 240, SS_RIGHT},
                   {F::kTextName, L"", 1350, 900, 3540, 270, 0},
                   {F::kCommandOk, L"OK", 1875, 1425, 1215, 315, 0},

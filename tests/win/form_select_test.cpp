@@ -23,6 +23,7 @@
 #include "tests/support/process_driver.h"
 #include "tests/support/test_files.h"
 #include "win32/win32_system.h"
+#include "win32/window.h"
 
 namespace tolvare {
 namespace {
@@ -41,12 +42,6 @@ void PumpFor(DWORD ms) {
         sys.WaitForEvents(10);
         PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);  // a closed list ends the program
     } while (GetTickCount64() < end);
-}
-
-std::wstring TextOf(HWND hwnd) {
-    wchar_t buffer[256] = {};
-    GetWindowTextW(hwnd, buffer, 256);
-    return buffer;
 }
 
 class FormSelectTest : public ::testing::Test {
@@ -103,7 +98,7 @@ TEST_P(FormSelectCases, ColumnOfNumberedButtonsWhoseChoiceStartsItsRowAndEnds) {
     HWND hwnd = Show(c.selectCount);
     ASSERT_EQ(Form_select().ButtonCount(), c.buttons);  // none when the window failed
     const auto px = [dpi = WindowDpi(hwnd)](int tw) { return static_cast<LONG>(MulDiv(tw, dpi, 1440)); };
-    EXPECT_EQ(TextOf(hwnd), L"起動アプリケーション選択");
+    EXPECT_EQ(WindowText(hwnd), L"起動アプリケーション選択");
     for (int k = 0; k < c.buttons; ++k) {
         SCOPED_TRACE(k);
         HWND button = Form_select().Button(k);
@@ -113,7 +108,7 @@ TEST_P(FormSelectCases, ColumnOfNumberedButtonsWhoseChoiceStartsItsRowAndEnds) {
         MapWindowPoints(nullptr, hwnd, reinterpret_cast<POINT*>(&r), 2);
         EXPECT_EQ((std::array{r.left, r.top, r.right, r.bottom}),
                   (std::array{0L, px(k * 315), px(3315), px((k + 1) * 315)}));
-        EXPECT_EQ(TextOf(button), markTable[k + 1].name + L" (&" + std::to_wstring((k + 1) % 10) + L")");
+        EXPECT_EQ(WindowText(button), markTable[k + 1].name + L" (&" + std::to_wstring((k + 1) % 10) + L")");
     }
     RECT client{};
     GetClientRect(hwnd, &client);

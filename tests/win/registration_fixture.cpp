@@ -46,7 +46,7 @@ void ExpectLayout(const Window& form, int clientWidthTw, int clientHeightTw, con
             SCOPED_TRACE(p.id);
             ASSERT_NE(child, nullptr);
             EXPECT_EQ(GetDlgCtrlID(child), p.id) << "children in tab order";
-            EXPECT_EQ(TextOf(child), p.text);
+            EXPECT_EQ(WindowText(child), p.text);
             EXPECT_EQ(GetWindowLongW(child, GWL_STYLE) & p.style, p.style);
             GetWindowRect(child, &r);
             MapWindowPoints(nullptr, form.hwnd(), reinterpret_cast<POINT*>(&r), 2);

@@ -59,11 +59,6 @@ protected:
     test::DialogAnswerer boxes;
 };
 
-inline std::wstring TextOf(HWND hwnd) {
-    wchar_t text[1024] = {};
-    GetWindowTextW(hwnd, text, 1024);
-    return text;
-}
 // At 96 DPI and then at 144 DPI (moving the window there): the client area and each child, in
 // creation order, against the design.
 void ExpectLayout(const Window& form, int clientWidthTw, int clientHeightTw, const std::vector<Placement>& design);
