@@ -2,6 +2,8 @@
 // Only the list window's system menu calls in here, so ole32 and shell32 stay unloaded on launch.
 #include "registration/send_to.h"
 
+#include "win32/win32_system.h"
+
 #include <windows.h>
 #include <objbase.h>
 #include <shlobj.h>
@@ -70,18 +72,6 @@ HRESULT NewLink(Com<IShellLinkW>& link, Com<IPersistFile>& file) {
     return hr;
 }
 
-std::wstring ExePath() {
-    std::wstring path(MAX_PATH, L'\0');
-    for (;;) {
-        const DWORD n = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-        if (n < path.size()) {
-            path.resize(n);
-            return path;
-        }
-        path.resize(path.size() * 2);
-    }
-}
-
 // The long form, so that a shortcut naming the exe by its short path is still recognised.
 std::wstring LongForm(const std::wstring& path) {
     std::wstring longPath(kLongPathChars, L'\0');
@@ -125,7 +115,7 @@ bool OwnLinks(std::vector<std::wstring>& found, SysError& err) {
         err = ComError(com.result());
         return false;
     }
-    const std::wstring exe = ExePath();
+    const std::wstring exe = ModulePath();
     WIN32_FIND_DATAW entry{};
     HANDLE search = FindFirstFileExW((folder + L"\\*").c_str(), FindExInfoBasic, &entry, FindExSearchNameMatch,
                                      nullptr, 0);
@@ -171,7 +161,7 @@ bool AddToSendTo(SysError& err) {
     Com<IPersistFile> file;
     HRESULT hr = com.result();
     if (SUCCEEDED(hr)) hr = NewLink(link, file);
-    if (SUCCEEDED(hr)) hr = link->SetPath(ExePath().c_str());
+    if (SUCCEEDED(hr)) hr = link->SetPath(ModulePath().c_str());
     if (SUCCEEDED(hr)) hr = link->SetDescription(kLinkDescription);
     if (FAILED(hr)) {
         err = ComError(hr);

@@ -31,19 +31,6 @@ uint64_t Fnv1a(std::wstring_view text) {
     return hash;
 }
 
-std::wstring ModulePath() {
-    std::wstring path(MAX_PATH, L'\0');
-    for (;;) {
-        const DWORD n = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-        if (n == 0) return {};
-        if (n < path.size()) {
-            path.resize(n);
-            return path;
-        }
-        path.resize(path.size() * 2);
-    }
-}
-
 // One spelling of a path, whichever way the exe was started: full, with the long names of its
 // folders (a short-form start gives a short module path), so every start shares one lock name.
 std::wstring CanonicalPath(const std::wstring& path) {
@@ -83,6 +70,19 @@ BOOL CALLBACK FindTopmost(HWND hwnd, LPARAM found) {
 }
 
 }  // namespace
+
+std::wstring ModulePath() {
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD n = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+        if (n == 0) return {};
+        if (n < path.size()) {
+            path.resize(n);
+            return path;
+        }
+        path.resize(path.size() * 2);
+    }
+}
 
 std::wstring ArgumentsOf(const wchar_t* commandLine) {
     if (commandLine == nullptr) return {};

@@ -50,6 +50,9 @@ private:
     WindowOpeners openers_;
 };
 
+// The full path of this exe.
+std::wstring ModulePath();
+
 // The argument text of a command line: everything after the program's own name (quoted or
 // not) and the blanks that follow it, verbatim.
 std::wstring ArgumentsOf(const wchar_t* commandLine);

@@ -97,17 +97,6 @@ DialogAnswerer& DialogAnswerer::Answer(int buttonId) {
     return *this;
 }
 
-std::vector<SeenBox> DialogAnswerer::TakeUnexpected() {
-    std::vector<SeenBox> unexpected;
-    for (SeenBox& box : seen_) {
-        if (!box.expected) {
-            unexpected.push_back(box);
-            box.expected = true;
-        }
-    }
-    return unexpected;
-}
-
 LRESULT CALLBACK DialogAnswerer::CbtProc(int code, WPARAM wParam, LPARAM lParam) {
     // Creation catches every top-level dialog even when this process is not in the foreground
     // (another test's windows may be, under a parallel run), where activation never comes;

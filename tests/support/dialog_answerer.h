@@ -58,9 +58,6 @@ public:
     void SetCustomHandler(CustomHandler handler) { custom_ = std::move(handler); }
 
     const std::vector<SeenBox>& Seen() const { return seen_; }
-    // The boxes nobody expected; taking them clears them, so the destructor stays quiet.
-    std::vector<SeenBox> TakeUnexpected();
-    size_t PendingAnswers() const { return answers_.size(); }
     // Forgets the record (keeps queued answers).
     void ClearSeen() { seen_.clear(); }
 

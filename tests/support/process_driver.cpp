@@ -119,10 +119,6 @@ HWND WaitForWindowOf(DWORD pid, const wchar_t* className, const wchar_t* caption
     return result;
 }
 
-bool WaitUntilGone(HWND hwnd, DWORD timeoutMs) {
-    return PollUntil([&] { return !IsWindow(hwnd); }, timeoutMs);
-}
-
 bool PollUntil(const std::function<bool()>& ready, DWORD timeoutMs) {
     const ULONGLONG deadline = GetTickCount64() + timeoutMs;
     for (;;) {

@@ -57,7 +57,6 @@ HWND WaitForWindowOf(DWORD pid, const wchar_t* className, const wchar_t* caption
 inline HWND WaitForBoxOf(DWORD pid, DWORD timeoutMs = kProcessTimeoutMs, HWND skip = nullptr) {
     return WaitForWindowOf(pid, L"#32770", nullptr, timeoutMs, skip);
 }
-bool WaitUntilGone(HWND hwnd, DWORD timeoutMs = kProcessTimeoutMs);
 // Polls `ready` every few milliseconds until it holds or the time is up.
 bool PollUntil(const std::function<bool()>& ready, DWORD timeoutMs = kProcessTimeoutMs);
 

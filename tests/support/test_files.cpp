@@ -53,11 +53,4 @@ std::wstring WindowsPathOf(std::string_view buildPath) {
     return path;
 }
 
-std::wstring ExeDir() {
-    std::vector<wchar_t> buffer(32768);
-    DWORD n = GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
-    std::wstring path(buffer.data(), n);
-    return path.substr(0, path.find_last_of(L'\\') + 1);
-}
-
 }  // namespace tolvare::test

@@ -19,7 +19,5 @@ std::wstring FromUtf8(std::string_view bytes);
 std::wstring ShortPath(const std::wstring& path);
 // A build path as Windows sees it: "/a/b" (a Linux path under Wine) becomes "Z:\a\b".
 std::wstring WindowsPathOf(std::string_view buildPath);
-// The folder of this test executable, with a trailing "\".
-std::wstring ExeDir();
 
 }  // namespace tolvare::test
