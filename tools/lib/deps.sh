@@ -2,7 +2,7 @@
 # so that a fresh CI machine and a developer's machine run the same commands.
 
 TOLVARE_DEPS=(
-  cmake make g++ clang libclang-rt-14-dev googletest
+  cmake make g++ clang clang-format libclang-rt-14-dev googletest
   g++-mingw-w64-x86-64 wine wine64
   xvfb xauth x11-utils imagemagick fonts-ipafont-gothic fonts-wine
   locales zip
