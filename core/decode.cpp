@@ -101,7 +101,9 @@ std::wstring DecodeUtf16(std::string_view s, bool bigEndian) {
     return out;
 }
 
-bool StartsWith(std::string_view bytes, std::string_view mark) { return bytes.substr(0, mark.size()) == mark; }
+bool StartsWith(std::string_view bytes, std::string_view mark) {
+    return bytes.substr(0, mark.size()) == mark;
+}
 
 constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
 constexpr std::string_view kUtf16LeBom = "\xFF\xFE";
@@ -120,12 +122,9 @@ std::wstring DecodeProfileBytes(std::string_view bytes) {
     switch (DetectProfileEncoding(bytes)) {
     case ProfileEncoding::kUtf8:
         return DecodeUtf8(StartsWith(bytes, kUtf8Bom) ? bytes.substr(kUtf8Bom.size()) : bytes);
-    case ProfileEncoding::kUtf16Le:
-        return DecodeUtf16(bytes.substr(kUtf16LeBom.size()), false);
-    case ProfileEncoding::kUtf16Be:
-        return DecodeUtf16(bytes.substr(kUtf16BeBom.size()), true);
-    case ProfileEncoding::kCp932:
-        break;
+    case ProfileEncoding::kUtf16Le: return DecodeUtf16(bytes.substr(kUtf16LeBom.size()), false);
+    case ProfileEncoding::kUtf16Be: return DecodeUtf16(bytes.substr(kUtf16BeBom.size()), true);
+    case ProfileEncoding::kCp932: break;
     }
     return Sys().FromCp932(bytes);
 }

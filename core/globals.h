@@ -38,14 +38,13 @@ inline constexpr int kMaxRows = 32767;
 // The most registrations one extension has.
 inline constexpr int kMaxPerMark = 10;
 
-
-extern MarkTable markTable;        // the registrations in memory, between a load and a save
-extern int16_t markCount;          // its row count as the windows keep it
-extern std::wstring profilePath;   // tolvare.ini beside the executable
-extern int16_t selectedMark;       // row chosen in the list or being changed; 0 = none (add)
-extern int16_t editorCaller;       // who opened the editor: kCallerList or kCallerStartup
-extern int16_t selectCount;        // buttons of the selection window
-extern std::wstring selectFile;    // the file the selection window opens
+extern MarkTable markTable;       // the registrations in memory, between a load and a save
+extern int16_t markCount;         // its row count as the windows keep it
+extern std::wstring profilePath;  // tolvare.ini beside the executable
+extern int16_t selectedMark;      // row chosen in the list or being changed; 0 = none (add)
+extern int16_t editorCaller;      // who opened the editor: kCallerList or kCallerStartup
+extern int16_t selectCount;       // buttons of the selection window
+extern std::wstring selectFile;   // the file the selection window opens
 
 inline constexpr int16_t kCallerList = 1;
 inline constexpr int16_t kCallerStartup = 2;

@@ -33,8 +33,7 @@ std::wstring GetLongPath(const std::wstring& path) {
 
     std::wstring result;
     // The search for separators starts behind the drive ("C:\").
-    for (size_t pos = path.find(L'\\', 3); pos != std::wstring::npos;
-         pos = path.find(L'\\', pos + 1)) {
+    for (size_t pos = path.find(L'\\', 3); pos != std::wstring::npos; pos = path.find(L'\\', pos + 1)) {
         const std::wstring name = ListedName(path.substr(0, pos), true);
         if (!name.empty()) result += L"\\" + name;
     }
@@ -60,7 +59,8 @@ bool StartsOnlyTheProgram(const std::wstring& program) {
     if (blank == std::wstring::npos || IsFile(program)) return true;
     const std::wstring first = program.substr(0, blank);
     const size_t name = first.find_last_of(L"\\/");
-    const bool extensionWritten = first.find(L'.', name == std::wstring::npos ? 0 : name + 1) != std::wstring::npos;
+    const bool extensionWritten =
+        first.find(L'.', name == std::wstring::npos ? 0 : name + 1) != std::wstring::npos;
     return extensionWritten && IsFile(first);
 }
 

@@ -49,7 +49,8 @@ struct ProfileEntry {
 
 // The entries of the first section of that name, as the platform's profile reader sees them:
 // names and values trimmed, names compared without regard to case, blank lines skipped.
-std::vector<ProfileEntry> ReadSection(const std::vector<std::wstring_view>& lines, std::wstring_view section) {
+std::vector<ProfileEntry> ReadSection(const std::vector<std::wstring_view>& lines,
+                                      std::wstring_view section) {
     std::vector<ProfileEntry> entries;
     const std::wstring wanted = ToUpper(section);
     bool inside = false;
@@ -58,8 +59,9 @@ std::vector<ProfileEntry> ReadSection(const std::vector<std::wstring_view>& line
         if (!line.empty() && line[0] == L'[') {
             if (inside) break;
             const size_t close = line.find(L']');
-            const std::wstring name = TrimBlank(std::wstring_view(line).substr(
-                1, close == std::wstring::npos ? std::wstring::npos : close - 1));
+            const std::wstring name =
+                TrimBlank(std::wstring_view(line).substr(1, close == std::wstring::npos ? std::wstring::npos
+                                                                                        : close - 1));
             inside = name.size() == wanted.size() && ToUpper(name) == wanted;
             continue;
         }
@@ -166,14 +168,14 @@ int16_t GetMarkProfileAll(MarkTable& table) {
     return table.UBound();
 }
 
-std::wstring LookupProfileValue(std::string_view fileBytes, std::wstring_view section,
-                                std::wstring_view key, std::wstring_view defaultValue) {
+std::wstring LookupProfileValue(std::string_view fileBytes, std::wstring_view section, std::wstring_view key,
+                                std::wstring_view defaultValue) {
     const std::wstring text = DecodeProfileBytes(fileBytes);
     return FindValue(ReadSection(SplitLines(text), section), key, defaultValue);
 }
 
-std::wstring GetProfileValue(std::wstring_view section, std::wstring_view key,
-                             std::wstring_view defaultValue, const std::wstring& path) {
+std::wstring GetProfileValue(std::wstring_view section, std::wstring_view key, std::wstring_view defaultValue,
+                             const std::wstring& path) {
     std::string bytes;
     SysError err;
     if (Sys().ReadWholeFile(path, bytes, err) != ReadStatus::kOk) return std::wstring(defaultValue);

@@ -41,11 +41,11 @@ SaveResult SaveMarkProfileAll(MarkTable& table);
 void SortMarkTable(MarkTable& table);
 
 // The value of `key` in `section` of an INI file, or `defaultValue`.
-std::wstring GetProfileValue(std::wstring_view section, std::wstring_view key,
-                             std::wstring_view defaultValue, const std::wstring& path);
+std::wstring GetProfileValue(std::wstring_view section, std::wstring_view key, std::wstring_view defaultValue,
+                             const std::wstring& path);
 // The same lookup over the file's bytes already in memory.
-std::wstring LookupProfileValue(std::string_view fileBytes, std::wstring_view section,
-                                std::wstring_view key, std::wstring_view defaultValue);
+std::wstring LookupProfileValue(std::string_view fileBytes, std::wstring_view section, std::wstring_view key,
+                                std::wstring_view defaultValue);
 // The n-th (1-based) comma-separated field of a value; empty when there is none.
 std::wstring GetField(std::wstring_view value, int16_t n);
 

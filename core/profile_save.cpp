@@ -23,8 +23,8 @@ std::vector<std::wstring> ProfileLines(const MarkTable& table) {
             k = 0;
         }
         ++k;
-        lines.push_back(current + L"_" + std::to_wstring(k - 1) + L"=" + current + L"," +
-                        row.program + L"," + row.name);
+        lines.push_back(current + L"_" + std::to_wstring(k - 1) + L"=" + current + L"," + row.program + L"," +
+                        row.name);
     }
     return lines;
 }
@@ -92,7 +92,9 @@ Attempt WriteProfileText(const std::wstring& tempPath, const std::vector<std::ws
                          std::string& written) {
     const auto ask = [](const SysError& err) {
         const int answer = ReportProfileFailure(L"SaveMarkProfileAll", err);
-        return answer == kIdRetry ? Attempt::kRetry : answer == kIdIgnore ? Attempt::kWritten : Attempt::kAbandoned;
+        return answer == kIdRetry    ? Attempt::kRetry
+               : answer == kIdIgnore ? Attempt::kWritten
+                                     : Attempt::kAbandoned;
     };
     written.clear();
     SysError err;
@@ -125,7 +127,8 @@ SaveResult SaveMarkProfileAll(MarkTable& table) {
     const bool unchanged = (status == ReadStatus::kOk && FingerprintOf(current) == loadedProfile.file) ||
                            (status == ReadStatus::kNotFound && !loadedProfile.file.exists);
     if (!loadedProfile.complete || !unchanged) {
-        if (Sys().MessageBox(text::kUnseenRegistrations, text::kTitle, kMbIconQuestion | kMbYesNo) != kIdYes) {
+        if (Sys().MessageBox(text::kUnseenRegistrations, text::kTitle, kMbIconQuestion | kMbYesNo) !=
+            kIdYes) {
             return SaveResult::kDeclined;
         }
     }

@@ -48,8 +48,8 @@ int16_t RegisterMark(const std::wstring& extension) {
 
     markCount = GetMarkProfileAll(markTable);
     const auto& rows = markTable.Rows();
-    const bool found = std::any_of(rows.begin(), rows.end(),
-                                   [&](const MarkRecord& r) { return r.mark == extension; });
+    const bool found =
+        std::any_of(rows.begin(), rows.end(), [&](const MarkRecord& r) { return r.mark == extension; });
     if (!found) return 0;
     // The file was written before the dialog closed; a lookup that still misses it (a key and
     // value naming different extensions) gives up after a few seconds instead of waiting forever.
@@ -95,8 +95,8 @@ void Main() {
     if (n == 1) {
         LaunchMarkRow(1, given, false);
     } else if (n < 1) {
-        Sys().MessageBox(text::kNotRegisteredBefore + extension + text::kNotRegisteredAfter,
-                         text::kTitle, kMbIconStop | kMbOk);
+        Sys().MessageBox(text::kNotRegisteredBefore + extension + text::kNotRegisteredAfter, text::kTitle,
+                         kMbIconStop | kMbOk);
     } else {
         selectCount = n;
         selectFile = given;

@@ -13,8 +13,8 @@ namespace {
 // One character of the text: a surrogate pair counts as one.
 size_t CharLength(std::wstring_view text, size_t i) {
     if constexpr (sizeof(wchar_t) == 2) {
-        if (i + 1 < text.size() && text[i] >= 0xD800 && text[i] <= 0xDBFF &&
-            text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
+        if (i + 1 < text.size() && text[i] >= 0xD800 && text[i] <= 0xDBFF && text[i + 1] >= 0xDC00 &&
+            text[i + 1] <= 0xDFFF) {
             return 2;
         }
     }
@@ -33,9 +33,8 @@ std::wstring ReplaceComma(std::wstring_view text) {
 
 int32_t GetByteLen(std::wstring_view text) {
     const size_t n = Sys().ToCp932(text).size();
-    return n > static_cast<size_t>(std::numeric_limits<int32_t>::max())
-               ? std::numeric_limits<int32_t>::max()
-               : static_cast<int32_t>(n);
+    return n > static_cast<size_t>(std::numeric_limits<int32_t>::max()) ? std::numeric_limits<int32_t>::max()
+                                                                        : static_cast<int32_t>(n);
 }
 
 std::wstring GetByteMid(std::wstring_view text, int32_t start, int32_t length) {

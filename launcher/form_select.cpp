@@ -89,8 +89,7 @@ bool FormSelect::Create() {
     unloading_ = false;
     busy_ = false;
     HWND first = AddControl(L"BUTTON", text::kSelectDesignCaption, WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, 0,
-                            kFirstSelectButton,
-                            {0, 0, kSelectButtonWidthTw, kSelectButtonHeightTw});
+                            kFirstSelectButton, {0, 0, kSelectButtonWidthTw, kSelectButtonHeightTw});
     if (first == nullptr) return CreateFailed();
     Command_Select.assign(1, first);
     Form_Load();
@@ -105,8 +104,7 @@ void FormSelect::Form_Load() {
     MoveControl(Command_Select[0], first);
     for (int i = 1; i < count; ++i) {
         // Each new button is a copy of button 0, one height further down.
-        HWND button = AddControl(L"BUTTON", L"", WS_TABSTOP | BS_PUSHBUTTON, 0,
-                                 kFirstSelectButton + i,
+        HWND button = AddControl(L"BUTTON", L"", WS_TABSTOP | BS_PUSHBUTTON, 0, kFirstSelectButton + i,
                                  {0, i * first.height + first.top, first.width, first.height});
         if (button == nullptr) break;
         ShowWindow(button, SW_SHOWNA);
@@ -224,24 +222,19 @@ LRESULT FormSelect::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
             return 0;
         }
         break;
-    case WM_CLOSE:
-        Form_Unload();
-        return 0;
+    case WM_CLOSE: Form_Unload(); return 0;
     case WM_TIMER:
         if (wParam != kIconTimer) break;
         KillTimer(hwnd(), kIconTimer);
         LoadIcons();
         return 0;
-    case kSelectIconsReady:
-        icons_.Deliver();
-        return 0;
+    case kSelectIconsReady: icons_.Deliver(); return 0;
     case WM_DPICHANGED: {
         const LRESULT result = Window::HandleMessage(msg, wParam, lParam);
         LoadIcons();
         return result;
     }
-    default:
-        break;
+    default: break;
     }
     return Window::HandleMessage(msg, wParam, lParam);
 }

@@ -88,8 +88,8 @@ ButtonIcons::ButtonIcons() : mailbox_(std::make_shared<Mailbox>()) {}
 
 ButtonIcons::~ButtonIcons() { Clear(); }
 
-void ButtonIcons::Load(HWND window, UINT message, std::vector<HWND> buttons,
-                       std::vector<std::wstring> paths, int size) {
+void ButtonIcons::Load(HWND window, UINT message, std::vector<HWND> buttons, std::vector<std::wstring> paths,
+                       int size) {
     unsigned generation = 0;
     {
         std::lock_guard<std::mutex> hold(mailbox_->lock);

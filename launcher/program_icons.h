@@ -41,8 +41,7 @@ public:
 private:
     struct Mailbox;
     static void LoadInBackground(const std::shared_ptr<Mailbox>& mailbox, unsigned generation,
-                                 const std::vector<std::wstring>& paths, int size,
-                                 ProgramIconLoader loader);
+                                 const std::vector<std::wstring>& paths, int size, ProgramIconLoader loader);
 
     std::shared_ptr<Mailbox> mailbox_;
     std::vector<HWND> buttons_;

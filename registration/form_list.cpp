@@ -42,10 +42,10 @@ bool FormList::Create(HWND owner, bool modal) {
     }
     // Creation order is the tab order.
     AddControl(L"STATIC", text::kListLabel1, WS_VISIBLE, 0, kLabel1, {150, 75, 3240, 240});
-    HWND list = AddControl(L"LISTBOX", L"",
-                           WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY | LBS_USETABSTOPS |
-                               LBS_NOINTEGRALHEIGHT,
-                           WS_EX_CLIENTEDGE, kListMark, {150, 375, 3840, 2400});
+    HWND list =
+        AddControl(L"LISTBOX", L"",
+                   WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY | LBS_USETABSTOPS | LBS_NOINTEGRALHEIGHT,
+                   WS_EX_CLIENTEDGE, kListMark, {150, 375, 3840, 2400});
     AddControl(L"BUTTON", text::kListAdd, kButtonStyle, 0, kCommandAdd, {4200, 450, 1215, 315});
     AddControl(L"BUTTON", text::kListDelete, kButtonStyle, 0, kCommandDelete, {4200, 900, 1215, 315});
     AddControl(L"BUTTON", text::kListEdit, kButtonStyle, 0, kCommandEdit, {4200, 1350, 1215, 315});
@@ -53,15 +53,18 @@ bool FormList::Create(HWND owner, bool modal) {
     AddControl(L"BUTTON", text::kCancel, kButtonStyle, 0, kCommandCancel, {2175, 4575, 1215, 315});
     AddControl(L"BUTTON", text::kListSave, kButtonStyle, 0, kCommandSave, {3600, 4575, 1215, 315});
     AddControl(L"BUTTON", text::kListFrame, WS_VISIBLE | BS_GROUPBOX, 0, kFrame1, {150, 2850, 5265, 1440});
-    AddControl(L"STATIC", text::kListMarkCaption, kCaptionStyle, 0, kLabel8, {75, 300, 840, 240}, kFrameOffset);
-    AddControl(L"STATIC", text::kListNoValue, kValueStyle, 0, kLabelMark, {975, 300, 2640, 240}, kFrameOffset);
+    AddControl(L"STATIC", text::kListMarkCaption, kCaptionStyle, 0, kLabel8, {75, 300, 840, 240},
+               kFrameOffset);
+    AddControl(L"STATIC", text::kListNoValue, kValueStyle, 0, kLabelMark, {975, 300, 2640, 240},
+               kFrameOffset);
     AddControl(L"STATIC", text::kListProgramCaption, kCaptionStyle, 0, kLabel12, {75, 600, 840, 240},
                kFrameOffset);
     AddControl(L"STATIC", text::kListNoValue, kValueStyle, 0, kLabelProgram, {975, 600, 4140, 390},
                kFrameOffset);
     AddControl(L"STATIC", text::kListNameCaption, kCaptionStyle, 0, kLabel10, {75, 1050, 840, 240},
                kFrameOffset);
-    AddControl(L"STATIC", text::kListNoValue, kValueStyle, 0, kLabelName, {975, 1050, 2640, 240}, kFrameOffset);
+    AddControl(L"STATIC", text::kListNoValue, kValueStyle, 0, kLabelName, {975, 1050, 2640, 240},
+               kFrameOffset);
     if (list == nullptr) return CreateFailed();
 
     // A fixed-pitch Japanese font, so that the column after the tab lines up.
@@ -93,7 +96,8 @@ void FormList::SetListMark() {
     const int rows = markTable.UBound();
     size_t chars = 0;
     for (int i = 1; i <= rows; ++i) chars += markTable[i].mark.size() + markTable[i].name.size() + 3;
-    SendMessageW(list, LB_INITSTORAGE, static_cast<WPARAM>(rows), static_cast<LPARAM>(chars * sizeof(wchar_t)));
+    SendMessageW(list, LB_INITSTORAGE, static_cast<WPARAM>(rows),
+                 static_cast<LPARAM>(chars * sizeof(wchar_t)));
     for (int i = 1; i <= rows; ++i) {
         // A line that cannot be added is skipped; the rest still are.
         try {
@@ -240,9 +244,7 @@ LRESULT FormList::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
         default: break;
         }
         break;
-    case WM_CLOSE:
-        Command_cancel_Click();
-        return 0;
+    case WM_CLOSE: Command_cancel_Click(); return 0;
     case WM_INITMENUPOPUP:
         if (HIWORD(lParam) != 0) Menu_sendto_Popup();
         break;
@@ -252,8 +254,7 @@ LRESULT FormList::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
             return 0;
         }
         break;
-    default:
-        break;
+    default: break;
     }
     return Window::HandleMessage(msg, wParam, lParam);
 }
@@ -271,8 +272,7 @@ std::optional<LRESULT> FormList::ControlMessage(HWND control, UINT msg, WPARAM w
         // The key goes on to the list box as well (arrows still move the selection).
         List_mark_KeyDown(static_cast<int>(wParam));
         break;
-    default:
-        break;
+    default: break;
     }
     return std::nullopt;
 }

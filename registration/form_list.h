@@ -64,8 +64,6 @@ protected:
     void OnDestroyed() override;
 
 private:
-
-
     bool openedModal_ = false;
 };
 

@@ -57,10 +57,10 @@ bool FormRegist::Create(HWND owner) {
     SubclassControl(program);
     DragAcceptFiles(program, TRUE);
 
-    tooltip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
-                               WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT, CW_USEDEFAULT,
-                               CW_USEDEFAULT, CW_USEDEFAULT, hwnd(), nullptr, GetModuleHandleW(nullptr),
-                               nullptr);
+    tooltip_ =
+        CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
+                        CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd(), nullptr,
+                        GetModuleHandleW(nullptr), nullptr);
     if (tooltip_ != nullptr) {
         SendMessageW(tooltip_, WM_SETFONT, reinterpret_cast<WPARAM>(uiFont()), FALSE);
         AddHint(mark, text::kRegistMarkHint);
@@ -158,11 +158,8 @@ LRESULT FormRegist::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
             }
         }
         break;
-    case WM_CLOSE:
-        Command_cancel_Click();
-        return 0;
-    default:
-        break;
+    case WM_CLOSE: Command_cancel_Click(); return 0;
+    default: break;
     }
     return Window::HandleMessage(msg, wParam, lParam);
 }

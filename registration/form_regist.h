@@ -46,7 +46,6 @@ private:
     void AddHint(HWND box, const wchar_t* hint);
     std::wstring BoxText(int id) const;
 
-
     HWND tooltip_ = nullptr;
 };
 

@@ -20,8 +20,8 @@ constexpr wchar_t kRefusedInMark[] = L"=,[]\";.";
 }  // namespace
 
 std::optional<RegistFailure> CheckRegist(const std::wstring& mark, const std::wstring& program,
-                                         const std::wstring& name, const MarkTable& table,
-                                         int16_t count, int16_t selectedMark) {
+                                         const std::wstring& name, const MarkTable& table, int16_t count,
+                                         int16_t selectedMark) {
     using F = RegistField;
     // A box of blanks only would store an empty field: it counts as empty.
     if (Trim(mark).empty()) return RegistFailure{1, text::kMarkEmpty, F::kMark};

@@ -22,8 +22,8 @@ struct RegistFailure {
 // The editor's checks in their fixed order, on the texts as typed. `selectedMark` is the row
 // being changed (0 when adding), which never counts against its own extension.
 std::optional<RegistFailure> CheckRegist(const std::wstring& mark, const std::wstring& program,
-                                         const std::wstring& name, const MarkTable& table,
-                                         int16_t count, int16_t selectedMark);
+                                         const std::wstring& name, const MarkTable& table, int16_t count,
+                                         int16_t selectedMark);
 
 // The description used when the user leaves it empty: the program's file name, at most 20
 // characters and 20 bytes, cut on whole characters.

@@ -67,7 +67,8 @@ private:
 
 // A new shell link object and its file side.
 HRESULT NewLink(Com<IShellLinkW>& link, Com<IPersistFile>& file) {
-    HRESULT hr = CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW, link.out());
+    HRESULT hr =
+        CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW, link.out());
     if (SUCCEEDED(hr)) hr = link->QueryInterface(IID_IPersistFile, file.out());
     return hr;
 }
@@ -117,8 +118,8 @@ bool OwnLinks(std::vector<std::wstring>& found, SysError& err) {
     }
     const std::wstring exe = ModulePath();
     WIN32_FIND_DATAW entry{};
-    HANDLE search = FindFirstFileExW((folder + L"\\*").c_str(), FindExInfoBasic, &entry, FindExSearchNameMatch,
-                                     nullptr, 0);
+    HANDLE search = FindFirstFileExW((folder + L"\\*").c_str(), FindExInfoBasic, &entry,
+                                     FindExSearchNameMatch, nullptr, 0);
     if (search == INVALID_HANDLE_VALUE) {
         const DWORD code = GetLastError();
         if (code == ERROR_FILE_NOT_FOUND) return true;
@@ -128,12 +129,14 @@ bool OwnLinks(std::vector<std::wstring>& found, SysError& err) {
     std::wstring target(kLongPathChars, L'\0');
     do {
         // "*.lnk" would also match longer extensions through their short names: test the name.
-        if ((entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0 || !EndsWithLnk(entry.cFileName)) continue;
+        if ((entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0 || !EndsWithLnk(entry.cFileName))
+            continue;
         const std::wstring path = folder + L"\\" + entry.cFileName;
         Com<IShellLinkW> link;
         Com<IPersistFile> file;
         // A file that is no readable shortcut belongs to nobody we know: it is left alone.
-        if (FAILED(NewLink(link, file)) || FAILED(file->Load(path.c_str(), STGM_READ | STGM_SHARE_DENY_NONE)) ||
+        if (FAILED(NewLink(link, file)) ||
+            FAILED(file->Load(path.c_str(), STGM_READ | STGM_SHARE_DENY_NONE)) ||
             link->GetPath(target.data(), static_cast<int>(kLongPathChars), nullptr, 0) != S_OK) {
             continue;
         }

@@ -53,12 +53,11 @@ private:
 
 }  // namespace
 
-ReadStatus Win32System::ReadWholeFile(const std::wstring& path, std::string& bytes,
-                                      SysError& err) {
+ReadStatus Win32System::ReadWholeFile(const std::wstring& path, std::string& bytes, SysError& err) {
     bytes.clear();
     Handle file(CreateFileW(path.c_str(), GENERIC_READ,
-                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                            FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file.valid()) {
         const DWORD code = GetLastError();
         if (code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND) return ReadStatus::kNotFound;
@@ -79,8 +78,8 @@ ReadStatus Win32System::ReadWholeFile(const std::wstring& path, std::string& byt
 }
 
 std::unique_ptr<OutFile> Win32System::CreateOutFile(const std::wstring& path, SysError& err) {
-    HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE h =
+        CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE) {
         err = LastError(*this);
         return nullptr;
@@ -94,8 +93,7 @@ bool Win32System::DeleteFileAt(const std::wstring& path, SysError& err) {
     return false;
 }
 
-bool Win32System::ReplaceFileWith(const std::wstring& from, const std::wstring& to,
-                                  SysError& err) {
+bool Win32System::ReplaceFileWith(const std::wstring& from, const std::wstring& to, SysError& err) {
     // A read-only profile is the user's "do not change": Windows refuses to replace it, and so
     // does TOLVARE wherever it runs.
     const DWORD attributes = GetFileAttributesW(to.c_str());

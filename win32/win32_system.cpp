@@ -49,7 +49,8 @@ std::wstring CanonicalPath(const std::wstring& path) {
     const std::wstring folder = full.substr(0, slash + 1);
     std::wstring longFolder(MAX_PATH, L'\0');
     for (;;) {
-        const DWORD n = GetLongPathNameW(folder.c_str(), longFolder.data(), static_cast<DWORD>(longFolder.size()));
+        const DWORD n =
+            GetLongPathNameW(folder.c_str(), longFolder.data(), static_cast<DWORD>(longFolder.size()));
         if (n == 0) return full;
         if (n < longFolder.size()) {
             longFolder.resize(n);
@@ -102,8 +103,8 @@ std::string Win32System::ToCp932(std::wstring_view text, bool* lossy) {
     if (text.empty()) return {};
     const int inLen = static_cast<int>(text.size());
     BOOL usedDefault = FALSE;
-    const int n = WideCharToMultiByte(kCp932, WC_NO_BEST_FIT_CHARS, text.data(), inLen, nullptr,
-                                      0, nullptr, nullptr);
+    const int n =
+        WideCharToMultiByte(kCp932, WC_NO_BEST_FIT_CHARS, text.data(), inLen, nullptr, 0, nullptr, nullptr);
     if (n <= 0) {
         if (lossy != nullptr) *lossy = true;
         return {};
@@ -128,12 +129,12 @@ std::wstring Win32System::FromCp932(std::string_view bytes) {
 std::wstring Win32System::ToUpper(std::wstring_view text) {
     if (text.empty()) return {};
     const int inLen = static_cast<int>(text.size());
-    const int n = LCMapStringEx(LOCALE_NAME_USER_DEFAULT, LCMAP_UPPERCASE, text.data(), inLen,
-                                nullptr, 0, nullptr, nullptr, 0);
+    const int n = LCMapStringEx(LOCALE_NAME_USER_DEFAULT, LCMAP_UPPERCASE, text.data(), inLen, nullptr, 0,
+                                nullptr, nullptr, 0);
     if (n <= 0) return std::wstring(text);
     std::wstring out(static_cast<size_t>(n), L'\0');
-    LCMapStringEx(LOCALE_NAME_USER_DEFAULT, LCMAP_UPPERCASE, text.data(), inLen, out.data(), n,
-                  nullptr, nullptr, 0);
+    LCMapStringEx(LOCALE_NAME_USER_DEFAULT, LCMAP_UPPERCASE, text.data(), inLen, out.data(), n, nullptr,
+                  nullptr, 0);
     return out;
 }
 
@@ -171,8 +172,7 @@ uint32_t Win32System::StartProcess(const std::wstring& commandLine, SysError& er
     si.dwFlags = STARTF_USESHOWWINDOW;
     si.wShowWindow = SW_SHOWNORMAL;
     PROCESS_INFORMATION pi{};
-    if (!CreateProcessW(nullptr, writable.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
-                        &pi)) {
+    if (!CreateProcessW(nullptr, writable.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
         err = LastError(*this);
         return 0;
     }
@@ -183,9 +183,9 @@ uint32_t Win32System::StartProcess(const std::wstring& commandLine, SysError& er
 
 std::wstring Win32System::ErrorText(uint32_t code) {
     wchar_t* buffer = nullptr;
-    const DWORD n = FormatMessageW(
-        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-        nullptr, code, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
+    const DWORD n = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
+                                       FORMAT_MESSAGE_IGNORE_INSERTS,
+                                   nullptr, code, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
     std::wstring text;
     if (n != 0 && buffer != nullptr) text.assign(buffer, n);
     if (buffer != nullptr) LocalFree(buffer);

@@ -25,8 +25,8 @@ GetDpiForWindowFn DpiForWindowFn() {
 using AdjustForDpiFn = BOOL(WINAPI*)(LPRECT, DWORD, BOOL, DWORD, UINT);
 
 AdjustForDpiFn AdjustRectForDpiFn() {
-    static AdjustForDpiFn fn = reinterpret_cast<AdjustForDpiFn>(reinterpret_cast<void*>(
-        GetProcAddress(GetModuleHandleW(L"user32.dll"), "AdjustWindowRectExForDpi")));
+    static AdjustForDpiFn fn = reinterpret_cast<AdjustForDpiFn>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "AdjustWindowRectExForDpi")));
     return fn;
 }
 
@@ -72,8 +72,8 @@ bool Window::CreateFailed() {
     return false;
 }
 
-bool Window::CreateTop(const wchar_t* className, const wchar_t* caption, DWORD style,
-                       DWORD exStyle, HWND owner, int clientWidthTw, int clientHeightTw) {
+bool Window::CreateTop(const wchar_t* className, const wchar_t* caption, DWORD style, DWORD exStyle,
+                       HWND owner, int clientWidthTw, int clientHeightTw) {
     // Here rather than at start-up, so that a launch without windows never loads comctl32.
     static bool controlsReady = false;
     if (!controlsReady) {
@@ -95,8 +95,8 @@ bool Window::CreateTop(const wchar_t* className, const wchar_t* caption, DWORD s
     clientWidthTw_ = clientWidthTw;
     clientHeightTw_ = clientHeightTw;
     savedFocus_ = nullptr;
-    hwnd_ = CreateWindowExW(exStyle | WS_EX_CONTROLPARENT, className, caption, style,
-                            CW_USEDEFAULT, CW_USEDEFAULT, 100, 100, owner, nullptr, instance, this);
+    hwnd_ = CreateWindowExW(exStyle | WS_EX_CONTROLPARENT, className, caption, style, CW_USEDEFAULT,
+                            CW_USEDEFAULT, 100, 100, owner, nullptr, instance, this);
     if (hwnd_ == nullptr) return false;
     RegisterProgramWindow(hwnd_);
     dpi_ = WindowDpi(hwnd_);
@@ -118,8 +118,8 @@ HFONT Window::MakeFont(const wchar_t* face, int points, BYTE charset) {
     return font;
 }
 
-HWND Window::AddControl(const wchar_t* cls, const wchar_t* text, DWORD style, DWORD exStyle,
-                        int id, RectTw rect, RectTw parentOffset) {
+HWND Window::AddControl(const wchar_t* cls, const wchar_t* text, DWORD style, DWORD exStyle, int id,
+                        RectTw rect, RectTw parentOffset) {
     HWND control = CreateWindowExW(exStyle, cls, text, style | WS_CHILD, 0, 0, 0, 0, hwnd_,
                                    reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
                                    GetModuleHandleW(nullptr), nullptr);
@@ -199,9 +199,8 @@ void Window::ApplyDpi(int dpi, const RECT* suggested) {
     OnFontsReplaced();
     for (const auto& f : old) FreeFont(f.font);
     if (suggested != nullptr) {
-        SetWindowPos(hwnd_, nullptr, suggested->left, suggested->top,
-                     suggested->right - suggested->left, suggested->bottom - suggested->top,
-                     SWP_NOZORDER | SWP_NOACTIVATE);
+        SetWindowPos(hwnd_, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
+                     suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
     }
     SetClientSizeTw(clientWidthTw_, clientHeightTw_);
     PlaceAll();
@@ -222,19 +221,14 @@ LRESULT Window::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_ACTIVATE:
         if (RestoreFocus(wParam)) return 0;
         break;
-    case WM_NEXTDLGCTL:
-        NextControl(wParam, lParam);
-        return 0;
-    case WM_DPICHANGED:
-        ApplyDpi(HIWORD(wParam), reinterpret_cast<const RECT*>(lParam));
-        return 0;
+    case WM_NEXTDLGCTL: NextControl(wParam, lParam); return 0;
+    case WM_DPICHANGED: ApplyDpi(HIWORD(wParam), reinterpret_cast<const RECT*>(lParam)); return 0;
     case WM_COMMAND:
         // The dialog manager turns Enter and Esc into IDOK and IDCANCEL; no button of ours has
         // those ids, and neither key presses a button.
         if (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL) return 0;
         break;
-    default:
-        break;
+    default: break;
     }
     return DefWindowProcW(hwnd_, msg, wParam, lParam);
 }

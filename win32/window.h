@@ -57,11 +57,11 @@ public:
 protected:
     // Creates the top-level window with a client area of the given size in twips, centred by
     // the caller afterwards. `className` is registered on first use.
-    bool CreateTop(const wchar_t* className, const wchar_t* caption, DWORD style, DWORD exStyle,
-                   HWND owner, int clientWidthTw, int clientHeightTw);
+    bool CreateTop(const wchar_t* className, const wchar_t* caption, DWORD style, DWORD exStyle, HWND owner,
+                   int clientWidthTw, int clientHeightTw);
     // Adds a child control placed from twips, relative to `parentOffset` (a frame's position).
-    HWND AddControl(const wchar_t* cls, const wchar_t* text, DWORD style, DWORD exStyle, int id,
-                    RectTw rect, RectTw parentOffset = {0, 0, 0, 0});
+    HWND AddControl(const wchar_t* cls, const wchar_t* text, DWORD style, DWORD exStyle, int id, RectTw rect,
+                    RectTw parentOffset = {0, 0, 0, 0});
     // Moves a control to a new design rectangle (buttons created at run time).
     void MoveControl(HWND control, RectTw rect);
     RectTw ControlRect(HWND control) const;

@@ -14,7 +14,6 @@
 
 namespace {
 
-
 double Ms(LARGE_INTEGER from, LARGE_INTEGER to) {
     LARGE_INTEGER freq;
     QueryPerformanceFrequency(&freq);
@@ -57,7 +56,8 @@ int main(int argc, char** argv) {
     GetWindowRect(list, &r);
     MapWindowPoints(nullptr, form.hwnd(), reinterpret_cast<POINT*>(&r), 2);
     HWND plain = CreateWindowExW(WS_EX_CLIENTEDGE, L"LISTBOX", L"",
-                                 WS_CHILD | WS_VISIBLE | WS_VSCROLL | LBS_NOTIFY | LBS_USETABSTOPS | LBS_NOINTEGRALHEIGHT,
+                                 WS_CHILD | WS_VISIBLE | WS_VSCROLL | LBS_NOTIFY | LBS_USETABSTOPS |
+                                     LBS_NOINTEGRALHEIGHT,
                                  r.left, r.top, r.right - r.left, r.bottom - r.top, form.hwnd(), nullptr,
                                  GetModuleHandleW(nullptr), nullptr);
     SendMessageW(plain, WM_SETFONT, SendMessageW(list, WM_GETFONT, 0, 0), TRUE);
@@ -75,13 +75,15 @@ int main(int argc, char** argv) {
 
         DestroyWindow(plain);
         plain = CreateWindowExW(WS_EX_CLIENTEDGE, L"LISTBOX", L"",
-                                WS_CHILD | WS_VISIBLE | WS_VSCROLL | LBS_NOTIFY | LBS_USETABSTOPS | LBS_NOINTEGRALHEIGHT,
+                                WS_CHILD | WS_VISIBLE | WS_VSCROLL | LBS_NOTIFY | LBS_USETABSTOPS |
+                                    LBS_NOINTEGRALHEIGHT,
                                 r.left, r.top, r.right - r.left, r.bottom - r.top, form.hwnd(), nullptr,
                                 GetModuleHandleW(nullptr), nullptr);
         SendMessageW(plain, WM_SETFONT, SendMessageW(list, WM_GETFONT, 0, 0), TRUE);
         Pump();
         QueryPerformanceCounter(&t0);
-        for (const auto& line : lines) SendMessageW(plain, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(line.c_str()));
+        for (const auto& line : lines)
+            SendMessageW(plain, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(line.c_str()));
         Pump();
         QueryPerformanceCounter(&t1);
         slow.push_back(Ms(t0, t1));

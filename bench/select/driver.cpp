@@ -77,7 +77,8 @@ int wmain(int argc, wchar_t** argv) {
     std::vector<Series> all;
     for (int i = 2; i + 1 < argc; i += 2) {
         const bool minimal = lstrcmpW(argv[i], L"minimal") == 0;
-        all.push_back({minimal ? tolvare::bench::kMinimalCaption : tolvare::text::kSelectCaption, argv[i + 1], {}});
+        all.push_back(
+            {minimal ? tolvare::bench::kMinimalCaption : tolvare::text::kSelectCaption, argv[i + 1], {}});
     }
     // One warm-up each, which must show its window.
     for (auto& series : all) {

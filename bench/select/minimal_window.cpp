@@ -24,14 +24,13 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     wc.lpszClassName = L"BenchMinimalWindow";
     if (RegisterClassW(&wc) == 0) return 1;
     HWND hwnd = CreateWindowExW(WS_EX_TOPMOST, wc.lpszClassName, tolvare::bench::kMinimalCaption,
-                                WS_POPUP | WS_CAPTION | WS_SYSMENU, CW_USEDEFAULT, CW_USEDEFAULT, 227,
-                                87, nullptr, nullptr, instance, nullptr);
+                                WS_POPUP | WS_CAPTION | WS_SYSMENU, CW_USEDEFAULT, CW_USEDEFAULT, 227, 87,
+                                nullptr, nullptr, instance, nullptr);
     if (hwnd == nullptr) return 1;
     for (int i = 0; i < 3; ++i) {
         const wchar_t* captions[] = {L"One (&1)", L"Two (&2)", L"Three (&3)"};
-        CreateWindowExW(0, L"BUTTON", captions[i], WS_CHILD | WS_VISIBLE | WS_TABSTOP, 0, i * 21, 221,
-                        21, hwnd, reinterpret_cast<HMENU>(static_cast<INT_PTR>(100 + i)), instance,
-                        nullptr);
+        CreateWindowExW(0, L"BUTTON", captions[i], WS_CHILD | WS_VISIBLE | WS_TABSTOP, 0, i * 21, 221, 21,
+                        hwnd, reinterpret_cast<HMENU>(static_cast<INT_PTR>(100 + i)), instance, nullptr);
     }
     ShowWindow(hwnd, SW_SHOW);
     MSG msg{};

@@ -62,7 +62,8 @@ TEST_F(RunProgramTest, StartsTheTrimmedProgramWithTheFileUnquoted) {
 TEST_F(RunProgramTest, StartsTheRegisteredProgramOrNone) {
     // The platform would try each blank-delimited prefix of an unquoted line: with C:\t\My.exe
     // present, "C:\t\My App\missing.exe" would start My.exe.
-    for (const wchar_t* file : {L"C:\\Program Files\\Edit.exe", L"C:\\t\\My.exe", L"C:\\tools\\app.exe", L"C:\\tools\\app"}) {
+    for (const wchar_t* file :
+         {L"C:\\Program Files\\Edit.exe", L"C:\\t\\My.exe", L"C:\\tools\\app.exe", L"C:\\tools\\app"}) {
         fake.attributes[file] = 0x20;
     }
     fake.attributes[L"C:\\My Folder\\x.exe"] = kAttrDirectory;
@@ -74,7 +75,7 @@ TEST_F(RunProgramTest, StartsTheRegisteredProgramOrNone) {
         {L"C:\\tools\\app.exe /x", L"C:\\tools\\app.exe /x C:\\a.txt"},  // a program and its arguments
         {L"C:\\NOSPACE.EXE", L"C:\\NOSPACE.EXE C:\\a.txt"},  // no blank: the platform's own answer
         {L"C:\\t\\My App\\missing.exe", nullptr},
-        {L"C:\\tools\\app /x", nullptr},  // the extension is not written out
+        {L"C:\\tools\\app /x", nullptr},     // the extension is not written out
         {L"C:\\My Folder\\x.exe", nullptr},  // a folder is no program
         {L"C:\\Missing Folder\\x.exe", nullptr},
     };
@@ -90,8 +91,8 @@ TEST_F(RunProgramTest, StartsTheRegisteredProgramOrNone) {
         EXPECT_EQ(id, 0u) << c.program;
         EXPECT_TRUE(fake.started.empty()) << c.program;
         ASSERT_EQ(fake.boxes.size(), 1u) << c.program;
-        EXPECT_EQ(fake.boxes[0].text, L"プログラム起動時にエラーが発生しました\r\n" + std::wstring(c.program) +
-                                          L" C:\\a.txt\r\n" + fake.ErrorText(2))
+        EXPECT_EQ(fake.boxes[0].text, L"プログラム起動時にエラーが発生しました\r\n" +
+                                          std::wstring(c.program) + L" C:\\a.txt\r\n" + fake.ErrorText(2))
             << c.program;
     }
 }

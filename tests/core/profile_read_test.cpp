@@ -75,12 +75,16 @@ TEST_F(ProfileReadTest, ReadsTheMarkSectionUntilItEnds) {
         {"a blank line ends the section",
          L"[MARK]\r\nA_0=A,1,a\r\nB_0=B,2,b\r\nC_0=C,3,c\r\n\r\nD_0=D,4,d\r\n",
          {{L"A", L"1", L"a"}, {L"B", L"2", L"b"}, {L"C", L"3", L"c"}}},
-        {"a line of spaces ends it too", L"[MARK]\r\nA_0=A,1,a\r\n   \r\nB_0=B,2,b\r\n", {{L"A", L"1", L"a"}}},
+        {"a line of spaces ends it too",
+         L"[MARK]\r\nA_0=A,1,a\r\n   \r\nB_0=B,2,b\r\n",
+         {{L"A", L"1", L"a"}}},
         {"the next section ends it", L"[MARK]\r\nA_0=A,1,a\r\n[X]\r\nB_0=B,2,b\r\n", {{L"A", L"1", L"a"}}},
         {"a line without = is a registration",
          L"[MARK]\r\nTXT,C:\\TOOLS\\EDIT.EXE,エディタ\r\n; comment, here\r\n",
          {{L"TXT", L"C:\\TOOLS\\EDIT.EXE", L"エディタ"}, {L"; comment", L" here", L""}}},
-        {"keys play no part", L"[MARK]\r\nX_7=TXT,p,n\r\nwhatever=DOC,q\r\n", {{L"TXT", L"p", L"n"}, {L"DOC", L"q", L""}}},
+        {"keys play no part",
+         L"[MARK]\r\nX_7=TXT,p,n\r\nwhatever=DOC,q\r\n",
+         {{L"TXT", L"p", L"n"}, {L"DOC", L"q", L""}}},
         {"spaces: the value is trimmed, its fields are not",
          L"[MARK]\r\n  TXT_0 =  TXT, C:\\E.EXE ,name ,extra  \r\n",
          {{L"TXT", L" C:\\E.EXE ", L"name "}}},
@@ -96,7 +100,8 @@ TEST_F(ProfileReadTest, ReadsTheMarkSectionUntilItEnds) {
 }
 
 TEST_F(ProfileReadTest, ReadsTheEncodingsWindowsEditorsSave) {
-    const std::wstring text = L"[MARK]\r\nDOC_0=DOC,C:\\ツール\\文書.exe,文書ビューア\r\nTXT_0=TXT,C:\\e.exe,ｴﾃﾞｨﾀ\r\n";
+    const std::wstring text =
+        L"[MARK]\r\nDOC_0=DOC,C:\\ツール\\文書.exe,文書ビューア\r\nTXT_0=TXT,C:\\e.exe,ｴﾃﾞｨﾀ\r\n";
     const std::vector<MarkRecord> rows = {{L"DOC", L"C:\\ツール\\文書.exe", L"文書ビューア"},
                                           {L"TXT", L"C:\\e.exe", L"ｴﾃﾞｨﾀ"}};
     const std::pair<const char*, std::string> files[] = {
@@ -122,9 +127,18 @@ TEST_F(ProfileReadTest, CodePage932IsNeverTakenForUtf8) {
     // Real descriptions and paths: their lead bytes 0x81-0x9F break UTF-8 at once, and the rest
     // never forms a whole UTF-8 text.
     const wchar_t* texts[] = {
-        L"文書ビューア", L"エディタ", L"ﾌﾟﾛｸﾞﾗﾑの説明", L"C:\\Program Files\\秀丸\\Hidemaru.exe",
-        L"D:\\ツール\\画像編集.exe", L"表計算（全角）", L"ｶﾅ半角", L"縦書き", L"メモ帳", L"日本語入力",
-        L"C:\\ﾃﾞｰﾀ\\変換.exe", L"漢字",
+        L"文書ビューア",
+        L"エディタ",
+        L"ﾌﾟﾛｸﾞﾗﾑの説明",
+        L"C:\\Program Files\\秀丸\\Hidemaru.exe",
+        L"D:\\ツール\\画像編集.exe",
+        L"表計算（全角）",
+        L"ｶﾅ半角",
+        L"縦書き",
+        L"メモ帳",
+        L"日本語入力",
+        L"C:\\ﾃﾞｰﾀ\\変換.exe",
+        L"漢字",
     };
     for (const wchar_t* t : texts) {
         WriteProfile(L"[MARK]\r\nX_0=X,p," + std::wstring(t) + L"\r\n");
@@ -197,7 +211,8 @@ TEST_F(ProfileReadTest, OneExtensionTakesTheMarkFromTheValue) {
 
 TEST_F(ProfileReadTest, OneExtensionStopsAtTen) {
     std::wstring text = L"[MARK]\r\n";
-    for (int i = 0; i < 12; ++i) text += L"TXT_" + std::to_wstring(i) + L"=TXT,p" + std::to_wstring(i) + L",n\r\n";
+    for (int i = 0; i < 12; ++i)
+        text += L"TXT_" + std::to_wstring(i) + L"=TXT,p" + std::to_wstring(i) + L",n\r\n";
     WriteProfile(text);
     EXPECT_EQ(GetMarkProfile(markTable, L"Txt"), 10);
     EXPECT_EQ(markTable[10].program, L"p9");
@@ -205,7 +220,8 @@ TEST_F(ProfileReadTest, OneExtensionStopsAtTen) {
 
 TEST_F(ProfileReadTest, OneExtensionFindsKeysLikeThePlatformReader) {
     // Section and key names in any case, blanks around them, values in quotes.
-    WriteProfile(L"[other]\r\nTXT_0=OTHER,x,y\r\n[ mark ]\r\n txt_0 = \"TXT,p,n\" \r\n[MARK]\r\nTXT_1=TXT,q,m\r\n");
+    WriteProfile(
+        L"[other]\r\nTXT_0=OTHER,x,y\r\n[ mark ]\r\n txt_0 = \"TXT,p,n\" \r\n[MARK]\r\nTXT_1=TXT,q,m\r\n");
     EXPECT_EQ(GetMarkProfile(markTable, L"TXT"), 1);  // only the first section of the name
     EXPECT_EQ(markTable.Rows(), (std::vector<MarkRecord>{{L"TXT", L"p", L"n"}}));
     EXPECT_EQ(GetProfileValue(L"other", L"TXT_0", L"none", profilePath), L"OTHER,x,y");

@@ -35,7 +35,8 @@ protected:
     // The folder holds exactly these file names.
     std::vector<std::wstring> Files() const {
         std::vector<std::wstring> names;
-        for (const auto& e : std::filesystem::directory_iterator(dir.path())) names.push_back(e.path().filename().wstring());
+        for (const auto& e : std::filesystem::directory_iterator(dir.path()))
+            names.push_back(e.path().filename().wstring());
         std::sort(names.begin(), names.end());
         return names;
     }
@@ -59,7 +60,8 @@ TEST_F(ProfileWriteTest, WritesGroupsSortedByMarkThenName) {
 }
 
 TEST_F(ProfileWriteTest, WritesJapaneseInCodePage932) {
-    SetTable({{L"TXT", L"C:\\TOOLS\\EDIT.EXE", L"エディタ"}, {L"TXT", L"C:\\TOOLS\\VIEW.EXE", L"ビューア"},
+    SetTable({{L"TXT", L"C:\\TOOLS\\EDIT.EXE", L"エディタ"},
+              {L"TXT", L"C:\\TOOLS\\VIEW.EXE", L"ビューア"},
               {L"DOC", L"C:\\TOOLS\\DOCVIEW.EXE", L"文書ビューア"}});
     SaveMarkProfileAll(markTable);
     EXPECT_EQ(Profile(), Cp932(L"[MARK]\r\nDOC_0=DOC,C:\\TOOLS\\DOCVIEW.EXE,文書ビューア\r\n"
@@ -117,8 +119,9 @@ TEST_F(ProfileWriteTest, WhatIsWrittenReadsBackAsTheTable) {
 }
 
 TEST_F(ProfileWriteTest, AsksBeforeOverwritingRegistrationsNobodyHasSeen) {
-    const std::wstring question = L"登録情報の一部を読み込めていないか、ほかのプログラムによって変更されています。\r\n"
-                                  L"保存すると、表示されていない登録情報は失われます。保存しますか？";
+    const std::wstring question =
+        L"登録情報の一部を読み込めていないか、ほかのプログラムによって変更されています。\r\n"
+        L"保存すると、表示されていない登録情報は失われます。保存しますか？";
     const std::string blankInside = "[MARK]\r\nA_0=A,1,a\r\n\r\nB_0=B,2,b\r\n";
     struct Case {
         const char* label;
@@ -139,7 +142,8 @@ TEST_F(ProfileWriteTest, AsksBeforeOverwritingRegistrationsNobodyHasSeen) {
             std::filesystem::remove(std::filesystem::path(profilePath));
             if (!c.loaded.empty()) WriteBytes(profilePath, c.loaded);
             GetMarkProfileAll(markTable);
-            if (c.meanwhile && c.meanwhile->empty()) std::filesystem::remove(std::filesystem::path(profilePath));
+            if (c.meanwhile && c.meanwhile->empty())
+                std::filesystem::remove(std::filesystem::path(profilePath));
             if (c.meanwhile && !c.meanwhile->empty()) WriteBytes(profilePath, *c.meanwhile);
             const std::string before = Exists(profilePath) ? Profile() : "(none)";
             SetTable({{L"Z", L"z", L"new"}});
@@ -157,7 +161,8 @@ TEST_F(ProfileWriteTest, AsksBeforeOverwritingRegistrationsNobodyHasSeen) {
             EXPECT_EQ(fake.boxes[0].style, kMbIconQuestion | kMbYesNo);
             const bool yes = answer == kIdYes;
             EXPECT_EQ(result, yes ? SaveResult::kSaved : SaveResult::kDeclined) << c.label;
-            EXPECT_EQ(Exists(profilePath) ? Profile() : "(none)", yes ? "[MARK]\r\nZ_0=Z,z,new\r\n" : before) << c.label;
+            EXPECT_EQ(Exists(profilePath) ? Profile() : "(none)", yes ? "[MARK]\r\nZ_0=Z,z,new\r\n" : before)
+                << c.label;
             // Yes keeps what was there as the backup, as any save does; No writes nothing at all.
             EXPECT_EQ(Exists(backupPath), yes && before != "(none)") << c.label;
             if (yes && before != "(none)") EXPECT_EQ(ReadBytes(backupPath), before) << c.label;

@@ -15,14 +15,13 @@ using testing::ScopedSystem;
 using testing::TempDir;
 using testing::WriteBytes;
 
-constexpr wchar_t kProfile[] =
-    L"[MARK]\r\n"
-    L"DIR\\README_0=DIR\\README,C:\\R.EXE,r\r\n"
-    L"DOC_0=DOC,C:\\WORD.EXE,ワード\r\n"
-    L"HTML_0=HTML,C:\\BROWSE.EXE,ブラウザ\r\n"
-    L"TXT_0=TXT,C:\\EDIT.EXE,エディタ\r\n"
-    L"TXT_1=TXT,C:\\VIEW.EXE,ビューア\r\n"
-    L"TXT_2=TXT,C:\\MORE.EXE,もっと\r\n";
+constexpr wchar_t kProfile[] = L"[MARK]\r\n"
+                               L"DIR\\README_0=DIR\\README,C:\\R.EXE,r\r\n"
+                               L"DOC_0=DOC,C:\\WORD.EXE,ワード\r\n"
+                               L"HTML_0=HTML,C:\\BROWSE.EXE,ブラウザ\r\n"
+                               L"TXT_0=TXT,C:\\EDIT.EXE,エディタ\r\n"
+                               L"TXT_1=TXT,C:\\VIEW.EXE,ビューア\r\n"
+                               L"TXT_2=TXT,C:\\MORE.EXE,もっと\r\n";
 
 class MainTest : public ::testing::Test {
 protected:
@@ -84,10 +83,10 @@ TEST_F(MainTest, OneRegistrationStartsAtOnce) {
         const wchar_t* args;
         const wchar_t* started;
     } cases[] = {
-        {L"\"C:\\a b\\c.doc\"", L"C:\\WORD.EXE C:\\a b\\c.doc"},            // quotes dropped
-        {L"C:\\x\\report.Html", L"C:\\BROWSE.EXE C:\\x\\report.Html"},      // extension upper-cased
-        {L"C:\\a.txt C:\\b.doc", L"C:\\WORD.EXE C:\\a.txt C:\\b.doc"},      // one path, spaces and all
-        {L"C:\\my.dir\\readme", L"C:\\R.EXE C:\\my.dir\\readme"},           // the dot of a folder
+        {L"\"C:\\a b\\c.doc\"", L"C:\\WORD.EXE C:\\a b\\c.doc"},        // quotes dropped
+        {L"C:\\x\\report.Html", L"C:\\BROWSE.EXE C:\\x\\report.Html"},  // extension upper-cased
+        {L"C:\\a.txt C:\\b.doc", L"C:\\WORD.EXE C:\\a.txt C:\\b.doc"},  // one path, spaces and all
+        {L"C:\\my.dir\\readme", L"C:\\R.EXE C:\\my.dir\\readme"},       // the dot of a folder
         {L"C:\\say \"hi\".doc", L"C:\\WORD.EXE C:\\say hi.doc"},
         {L"\"C:\\a.doc \"", L"C:\\WORD.EXE C:\\a.doc"},  // a trailing blank is no part of the extension
     };
@@ -114,7 +113,7 @@ TEST_F(MainTest, SeveralRegistrationsOpenTheSelection) {
     EXPECT_EQ(fake.windows, (std::vector<std::wstring>{L"select"}));
     EXPECT_EQ(selectCount, 3);
     EXPECT_EQ(selectFile, L"C:\\notes\\todo.txt  ");  // the file as given
-    ASSERT_EQ(markTable.UBound(), 3);  // only the extension's rows, in key order
+    ASSERT_EQ(markTable.UBound(), 3);                 // only the extension's rows, in key order
     EXPECT_EQ(markTable[2].name, L"ビューア");
     EXPECT_TRUE(fake.started.empty());
 }

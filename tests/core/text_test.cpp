@@ -7,7 +7,9 @@ namespace tolvare {
 namespace {
 
 TEST(ReplaceComma, EveryCommaBecomesFullWidth) {
-    EXPECT_EQ(ReplaceComma(L"a,b,c"), L"a\xFF0C" L"b\xFF0C" L"c");
+    EXPECT_EQ(ReplaceComma(L"a,b,c"), L"a\xFF0C"
+                                      L"b\xFF0C"
+                                      L"c");
     EXPECT_EQ(ReplaceComma(L""), L"");
     EXPECT_EQ(ReplaceComma(L",,"), L"\xFF0C\xFF0C");
 }
@@ -18,9 +20,9 @@ TEST(GetByteLen, CountsBytesOfCodePage932) {
         int32_t bytes;
     } cases[] = {
         {L"ABC", 3},
-        {L"あいう", 6},                 // full width: two bytes each
-        {L"ｱｲｳ", 3},                    // half-width katakana: one byte each
-        {L"C:\\ツール\\a,b", 13},       // a comma is one byte until it is replaced
+        {L"あいう", 6},            // full width: two bytes each
+        {L"ｱｲｳ", 3},               // half-width katakana: one byte each
+        {L"C:\\ツール\\a,b", 13},  // a comma is one byte until it is replaced
         {L"\xFF0C", 2},
         {L"", 0},
     };
@@ -47,9 +49,10 @@ TEST(GetByteMid, CutsADescriptionToTwentyBytes) {
 
 TEST(SurvivesCp932, RefusesTextTheProfileCannotHold) {
     EXPECT_TRUE(SurvivesCp932(L"C:\\ツール\\ｴﾃﾞｨﾀ.exe"));
-    EXPECT_TRUE(SurvivesCp932(L"a\xFF0C" L"b"));
+    EXPECT_TRUE(SurvivesCp932(L"a\xFF0C"
+                              L"b"));
     EXPECT_TRUE(SurvivesCp932(L""));
-    EXPECT_FALSE(SurvivesCp932(L"caf\xE9"));          // é has no form in code page 932
+    EXPECT_FALSE(SurvivesCp932(L"caf\xE9"));           // é has no form in code page 932
     EXPECT_FALSE(SurvivesCp932(L"smile \U0001F600"));  // nor has an emoji
 }
 
@@ -67,7 +70,7 @@ TEST(InStrLast, FindsTheLastOccurrence) {
         {L"abcabc", L"bc", 1, 5},
         {L"abcabc", L"bc", 6, 0},  // the last occurrence lies before the lowest position
         {L"abc", L"x", 0, 0},
-        {L"ab", L"b", 5, 0},       // lowest beyond the text
+        {L"ab", L"b", 5, 0},  // lowest beyond the text
         {L"", L".", 0, 0},
     };
     for (const auto& c : cases) {
@@ -79,7 +82,10 @@ TEST(Trim, RemovesHalfWidthSpacesOnly) {
     EXPECT_EQ(Trim(L"  a b  "), L"a b");
     EXPECT_EQ(Trim(L"   "), L"");
     EXPECT_EQ(Trim(L"\ta\t"), L"\ta\t");
-    EXPECT_EQ(Trim(L"\x3000" L"a"), L"\x3000" L"a");
+    EXPECT_EQ(Trim(L"\x3000"
+                   L"a"),
+              L"\x3000"
+              L"a");
 }
 
 }  // namespace

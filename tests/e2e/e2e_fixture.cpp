@@ -19,9 +19,7 @@ void EndToEnd::SetUp() {
     ASSERT_TRUE(SetEnvironmentVariableW(L"TOLVARE_PROBE_LOG", log_.c_str()));
 }
 
-void EndToEnd::TearDown() {
-    SetEnvironmentVariableW(L"TOLVARE_PROBE_LOG", nullptr);
-}
+void EndToEnd::TearDown() { SetEnvironmentVariableW(L"TOLVARE_PROBE_LOG", nullptr); }
 
 void EndToEnd::WriteProfile(std::initializer_list<std::wstring> lines) {
     std::wstring text = L"[MARK]\r\n";

@@ -39,8 +39,8 @@ TEST_F(RegistrationE2E, AnUnregisteredExtensionIsRegisteredInTheEditorThenOpened
 
     EXPECT_EQ(WaitForProbeLines(1), std::vector<std::wstring>{ShortPath(probe_) + L" " + file});
     EXPECT_TRUE(tolvare.WaitForExit());
-    EXPECT_EQ(ReadFileBytes(profile_), ToCp932(L"[MARK]\r\nDOC_0=DOC,C:\\doc.exe,文書\r\nZIP_0=ZIP," + probe_ +
-                                               L",probe.exe\r\n"));
+    EXPECT_EQ(ReadFileBytes(profile_),
+              ToCp932(L"[MARK]\r\nDOC_0=DOC,C:\\doc.exe,文書\r\nZIP_0=ZIP," + probe_ + L",probe.exe\r\n"));
 }
 
 TEST_F(RegistrationE2E, CancellingTheEditorReportsTheExtensionAsUnregistered) {
@@ -54,8 +54,8 @@ TEST_F(RegistrationE2E, CancellingTheEditorReportsTheExtensionAsUnregistered) {
 
     HWND box = WaitForBoxOf(tolvare.id());
     ASSERT_NE(box, nullptr);
-    ExpectMessage(ReadBox(box), {.text = L"拡張子 'ZIP' が登録されていません", .title = L"TOLVARE",
-                                 .buttons = {IDOK}});
+    ExpectMessage(ReadBox(box),
+                  {.text = L"拡張子 'ZIP' が登録されていません", .title = L"TOLVARE", .buttons = {IDOK}});
     PressButton(box, IDOK);
     EXPECT_TRUE(tolvare.WaitForExit());
     EXPECT_EQ(ReadFileBytes(profile_), before);
@@ -63,7 +63,8 @@ TEST_F(RegistrationE2E, CancellingTheEditorReportsTheExtensionAsUnregistered) {
 }
 
 TEST_F(RegistrationE2E, WithoutAFileTheListShowsEveryRegistrationAndClosingItEndsTheProgram) {
-    WriteProfile({L"DOC_0=DOC,C:\\doc.exe,文書", L"TXT_0=TXT,C:\\a.exe,エディタ", L"TXT_1=TXT,C:\\b.exe,ビューア"});
+    WriteProfile(
+        {L"DOC_0=DOC,C:\\doc.exe,文書", L"TXT_0=TXT,C:\\a.exe,エディタ", L"TXT_1=TXT,C:\\b.exe,ビューア"});
     const auto before = ReadFileBytes(profile_);
     ChildProcess tolvare = StartTolvare(L"");
     ASSERT_TRUE(tolvare.WaitForInputIdle());

@@ -30,8 +30,8 @@ TEST_F(SelectE2E, SecondButtonStartsItsProgramWithTheFileAndTolvareEnds) {
     const std::wstring second = dir_ / L"probe two.exe";
     ASSERT_TRUE(CopyFileTo(probe_, second));
     const std::wstring file = MakeFile(dir_.MakeDir(L"a b") + L"\\report.txt");
-    WriteProfile({L"TXT_0=TXT," + (dir_ / L"missing.exe") + L",一つ目",
-                  L"TXT_1=TXT," + second + L",二つ目", L"TXT_2=TXT," + probe_ + L",三つ目"});
+    WriteProfile({L"TXT_0=TXT," + (dir_ / L"missing.exe") + L",一つ目", L"TXT_1=TXT," + second + L",二つ目",
+                  L"TXT_2=TXT," + probe_ + L",三つ目"});
     ChildProcess tolvare = StartTolvare(Quoted(file));
     ASSERT_TRUE(tolvare.started());
     HWND window = WaitForWindowOf(tolvare.id(), nullptr, kSelectCaption);

@@ -19,8 +19,8 @@ protected:
     void ExpectLaunch(const std::wstring& arguments, const std::wstring& file) {
         ChildProcess tolvare = StartTolvare(arguments);
         ASSERT_TRUE(tolvare.started());
-        EXPECT_TRUE(tolvare.WaitForExit()) << "tolvare.exe is still running; its windows: "
-                                           << WindowsOf(tolvare.id()).size();
+        EXPECT_TRUE(tolvare.WaitForExit())
+            << "tolvare.exe is still running; its windows: " << WindowsOf(tolvare.id()).size();
         EXPECT_EQ(WaitForProbeLines(1), std::vector<std::wstring>{LaunchLine(file)});
     }
 };
@@ -80,8 +80,10 @@ TEST_F(StartupE2E, FailedStartIsReportedThenAskedAboutAndNoEndsTheProgram) {
     HWND error = WaitForBoxOf(tolvare.id());
     ASSERT_NE(error, nullptr) << "no message for the failed start";
     SeenBox seen = ReadBox(error);
-    ExpectMessage(seen, {.text = L"プログラム起動時にエラーが発生しました\r\n", .title = kTitle,
-                         .buttons = {IDOK}, .textIsPrefix = true});
+    ExpectMessage(seen, {.text = L"プログラム起動時にエラーが発生しました\r\n",
+                         .title = kTitle,
+                         .buttons = {IDOK},
+                         .textIsPrefix = true});
     EXPECT_TRUE(seen.hasIcon);
     std::vector<std::wstring> lines = BoxLines(seen.text);
     ASSERT_EQ(lines.size(), 3u) << "message, command line and the system's reason";
@@ -92,8 +94,8 @@ TEST_F(StartupE2E, FailedStartIsReportedThenAskedAboutAndNoEndsTheProgram) {
 
     HWND question = WaitForBoxOf(tolvare.id(), kProcessTimeoutMs, error);
     ASSERT_NE(question, nullptr) << "no question after the failed start";
-    ExpectMessage(ReadBox(question), {.text = L"設定を確認しますか？", .title = kTitle,
-                                      .buttons = {IDYES, IDNO}});
+    ExpectMessage(ReadBox(question),
+                  {.text = L"設定を確認しますか？", .title = kTitle, .buttons = {IDYES, IDNO}});
     PressButton(question, IDNO);
     EXPECT_TRUE(tolvare.WaitForExit()) << "tolvare.exe did not end after No";
     EXPECT_TRUE(ProbeLines().empty()) << "a program other than the registered one started";
@@ -113,7 +115,8 @@ TEST(VersionResource, BothLanguagesDescribeTheExe) {
         void* value = nullptr;
         UINT chars = 0;
         ASSERT_TRUE(VerQueryValueW(info.data(), key.c_str(), &value, &chars));
-        EXPECT_EQ(std::wstring(static_cast<const wchar_t*>(value)), L"TOLVARE - 拡張子ごとのアプリケーション起動");
+        EXPECT_EQ(std::wstring(static_cast<const wchar_t*>(value)),
+                  L"TOLVARE - 拡張子ごとのアプリケーション起動");
     }
 }
 

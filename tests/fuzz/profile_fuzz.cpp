@@ -46,7 +46,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Check(one >= 0 && one <= tolvare::kMaxPerMark);
     // No field is longer than the value the platform's reader would hand back.
     for (const auto& row : tolvare::markTable.Rows()) {
-        for (const auto* field : {&row.mark, &row.program, &row.name}) Check(tolvare::GetByteLen(*field) <= 254);
+        for (const auto* field : {&row.mark, &row.program, &row.name})
+            Check(tolvare::GetByteLen(*field) <= 254);
     }
     return 0;
 }

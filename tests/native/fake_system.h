@@ -139,7 +139,6 @@ public:
         }
         return RealSystem::ReplaceFileWith(from, to, err);
     }
-
 };
 
 // Installs a system for one test and puts the previous one back.

@@ -45,8 +45,8 @@ iconv_t Converter(const char* to, const char* from) {
     return cd;
 }
 
-std::string Convert(const char* to, const char* from, const char* data, size_t size,
-                    size_t unit, const char* replacement, size_t replacementSize, bool* lossy) {
+std::string Convert(const char* to, const char* from, const char* data, size_t size, size_t unit,
+                    const char* replacement, size_t replacementSize, bool* lossy) {
     iconv_t cd = Converter(to, from);
     if (cd == reinterpret_cast<iconv_t>(-1)) return {};
     std::string out;
@@ -78,9 +78,7 @@ std::string NativePath(const std::wstring& path) {
     return native;
 }
 
-SysError ErrnoError(int code) {
-    return {static_cast<uint32_t>(code), FromUtf8(std::strerror(code))};
-}
+SysError ErrnoError(int code) { return {static_cast<uint32_t>(code), FromUtf8(std::strerror(code))}; }
 
 class NativeOutFile : public OutFile {
 public:
@@ -136,16 +134,18 @@ std::string NativeSystem::ToCp932(std::wstring_view text, bool* lossy) {
 
 std::wstring NativeSystem::FromCp932(std::string_view bytes) {
     static const wchar_t kReplacement = L'\x30FB';
-    const std::string wide = Convert("WCHAR_T", "CP932", bytes.data(), bytes.size(), 1,
-                                     reinterpret_cast<const char*>(&kReplacement),
-                                     sizeof kReplacement, nullptr);
+    const std::string wide =
+        Convert("WCHAR_T", "CP932", bytes.data(), bytes.size(), 1,
+                reinterpret_cast<const char*>(&kReplacement), sizeof kReplacement, nullptr);
     return std::wstring(reinterpret_cast<const wchar_t*>(wide.data()), wide.size() / sizeof(wchar_t));
 }
 
 std::wstring NativeSystem::ToUpper(std::wstring_view text) {
     static const locale_t utf8 = newlocale(LC_CTYPE_MASK, "C.UTF-8", static_cast<locale_t>(nullptr));
     std::wstring out(text);
-    for (auto& c : out) c = static_cast<wchar_t>(utf8 ? towupper_l(static_cast<wint_t>(c), utf8) : towupper(static_cast<wint_t>(c)));
+    for (auto& c : out)
+        c = static_cast<wchar_t>(utf8 ? towupper_l(static_cast<wint_t>(c), utf8)
+                                      : towupper(static_cast<wint_t>(c)));
     return out;
 }
 
@@ -217,6 +217,8 @@ std::vector<std::wstring> NativeSystem::ListFiles(const std::wstring& pattern) {
     return names;
 }
 
-std::wstring NativeSystem::ErrorText(uint32_t code) { return FromUtf8(std::strerror(static_cast<int>(code))); }
+std::wstring NativeSystem::ErrorText(uint32_t code) {
+    return FromUtf8(std::strerror(static_cast<int>(code)));
+}
 
 }  // namespace tolvare

@@ -42,8 +42,7 @@ SeenBox ReadBox(HWND dlg) {
 }
 
 void PressButton(HWND dlg, int id) {
-    PostMessageW(dlg, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
-                 reinterpret_cast<LPARAM>(GetDlgItem(dlg, id)));
+    PostMessageW(dlg, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dlg, id)));
 }
 
 int SafestButton(const SeenBox& box) {
@@ -135,8 +134,7 @@ void DialogAnswerer::Handle(HWND dlg) {
     if (!answers_.empty()) {
         box.answer = answers_.front();
         answers_.pop_front();
-        box.expected =
-            std::find(box.buttons.begin(), box.buttons.end(), box.answer) != box.buttons.end();
+        box.expected = std::find(box.buttons.begin(), box.buttons.end(), box.answer) != box.buttons.end();
     } else {
         box.expected = false;
     }

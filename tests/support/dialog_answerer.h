@@ -15,7 +15,7 @@ namespace tolvare::test {
 // What a dialog of class #32770 showed when it appeared, and how it was closed.
 struct SeenBox {
     HWND dlg = nullptr;
-    std::wstring text;         // the message (static 0xFFFF), CR LF kept
+    std::wstring text;  // the message (static 0xFFFF), CR LF kept
     std::wstring title;
     bool hasIcon = false;      // the icon static (0x440) exists
     HICON icon = nullptr;      // what that static shows

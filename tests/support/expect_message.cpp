@@ -11,12 +11,12 @@ namespace {
 
 const char* IconName(BoxIcon icon) {
     switch (icon) {
-        case BoxIcon::None: return "none";
-        case BoxIcon::Stop: return "stop";
-        case BoxIcon::Question: return "question";
-        case BoxIcon::Exclamation: return "exclamation";
-        case BoxIcon::Information: return "information";
-        case BoxIcon::Other: return "other";
+    case BoxIcon::None: return "none";
+    case BoxIcon::Stop: return "stop";
+    case BoxIcon::Question: return "question";
+    case BoxIcon::Exclamation: return "exclamation";
+    case BoxIcon::Information: return "information";
+    case BoxIcon::Other: return "other";
     }
     return "?";
 }
@@ -40,9 +40,8 @@ void ExpectMessage(const SeenBox& box, const BoxSpec& want, std::source_location
     std::wstring_view text = box.text;
     bool textOk = want.textIsPrefix ? text.substr(0, want.text.size()) == want.text : text == want.text;
     if (!textOk) {
-        ADD_FAILURE_AT(file, line) << "message text\n  actual: " << box.text
-                                   << "\nexpected" << (want.textIsPrefix ? " prefix" : "") << ": "
-                                   << std::wstring(want.text);
+        ADD_FAILURE_AT(file, line) << "message text\n  actual: " << box.text << "\nexpected"
+                                   << (want.textIsPrefix ? " prefix" : "") << ": " << std::wstring(want.text);
     }
     if (!want.title.empty() && box.title != want.title) {
         ADD_FAILURE_AT(file, line) << "message title\n  actual: " << box.title
@@ -51,8 +50,8 @@ void ExpectMessage(const SeenBox& box, const BoxSpec& want, std::source_location
     if (!want.buttons.empty()) {
         std::string actual = ButtonList(box.buttons), expected = ButtonList(want.buttons);
         if (actual != expected) {
-            ADD_FAILURE_AT(file, line) << "message buttons " << actual << ", expected " << expected
-                                       << " (" << box.text << ")";
+            ADD_FAILURE_AT(file, line)
+                << "message buttons " << actual << ", expected " << expected << " (" << box.text << ")";
         }
     }
     if (want.icon) {

@@ -35,9 +35,7 @@ BOOL CALLBACK CollectWindow(HWND hwnd, LPARAM lParam) {
 
 }  // namespace
 
-ChildProcess::~ChildProcess() {
-    Terminate();
-}
+ChildProcess::~ChildProcess() { Terminate(); }
 
 ChildProcess::ChildProcess(ChildProcess&& other) noexcept
     : process_(std::exchange(other.process_, nullptr)),

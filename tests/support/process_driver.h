@@ -48,8 +48,7 @@ private:
 };
 
 // The visible top-level windows of a process, optionally of one class and/or caption.
-std::vector<HWND> WindowsOf(DWORD pid, const wchar_t* className = nullptr,
-                            const wchar_t* caption = nullptr);
+std::vector<HWND> WindowsOf(DWORD pid, const wchar_t* className = nullptr, const wchar_t* caption = nullptr);
 // Polls until such a window other than `skip` exists; nullptr after the timeout.
 HWND WaitForWindowOf(DWORD pid, const wchar_t* className, const wchar_t* caption = nullptr,
                      DWORD timeoutMs = kProcessTimeoutMs, HWND skip = nullptr);

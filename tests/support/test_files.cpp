@@ -15,8 +15,8 @@ std::string ToCp932(std::wstring_view text) {
     int n = WideCharToMultiByte(932, WC_NO_BEST_FIT_CHARS, text.data(), static_cast<int>(text.size()),
                                 nullptr, 0, nullptr, &lossy);
     std::string bytes(static_cast<size_t>(n), '\0');
-    WideCharToMultiByte(932, WC_NO_BEST_FIT_CHARS, text.data(), static_cast<int>(text.size()),
-                        bytes.data(), n, nullptr, &lossy);
+    WideCharToMultiByte(932, WC_NO_BEST_FIT_CHARS, text.data(), static_cast<int>(text.size()), bytes.data(),
+                        n, nullptr, &lossy);
     if (lossy) ADD_FAILURE() << "test data does not survive code page 932: " << std::wstring(text);
     return bytes;
 }

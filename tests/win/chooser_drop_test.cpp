@@ -86,7 +86,8 @@ TEST_F(ChooserDropTest, OnlyTheProgramBoxTakesTheFirstDroppedFileAsDelivered) {
         {F::kTextProgram, {}, L"typed before"},  // a drop without a file list
         {F::kTextMark, {L"C:\\dropped.exe"}, L"typed before"},
         // Last, as the only drop that changes the box.
-        {F::kTextProgram, {L"C:\\ツール\\first tool.exe  ", L"C:\\second.exe", L"D:\\third.txt"},
+        {F::kTextProgram,
+         {L"C:\\ツール\\first tool.exe  ", L"C:\\second.exe", L"D:\\third.txt"},
          L"C:\\ツール\\first tool.exe  "},
     };
     for (const auto& c : cases) {

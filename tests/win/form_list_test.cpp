@@ -17,8 +17,10 @@ using R = FormRegist;
 using Action = std::function<void(FormList&)>;
 using Rows = std::vector<MarkRecord>;
 
-const Rows kFour = {{L"BMP", L"C:\\paint.exe", L"ペイント"}, {L"DOC", L"C:\\word.exe", L"Word"},
-                    {L"TXT", L"C:\\edit.exe", L"Edit"}, {L"ZIP", L"C:\\zip.exe", L"解凍"}};
+const Rows kFour = {{L"BMP", L"C:\\paint.exe", L"ペイント"},
+                    {L"DOC", L"C:\\word.exe", L"Word"},
+                    {L"TXT", L"C:\\edit.exe", L"Edit"},
+                    {L"ZIP", L"C:\\zip.exe", L"解凍"}};
 
 std::vector<std::wstring> LinesOf(const Rows& rows) {
     std::vector<std::wstring> lines;
@@ -30,7 +32,8 @@ std::vector<std::wstring> LinesOf(const Rows& rows) {
 std::vector<std::wstring> Lines(const FormList& form) {
     std::vector<std::wstring> lines;
     wchar_t line[256];
-    for (int i = 0; SendMessageW(form.Control(L::kListMark), LB_GETTEXT, i, reinterpret_cast<LPARAM>(line)) > 0; ++i) {
+    for (int i = 0;
+         SendMessageW(form.Control(L::kListMark), LB_GETTEXT, i, reinterpret_cast<LPARAM>(line)) > 0; ++i) {
         lines.push_back(line);
     }
     return lines;
@@ -47,7 +50,9 @@ protected:
         SendDlgItemMessageW(form.hwnd(), L::kListMark, LB_SETCURSEL, static_cast<WPARAM>(index), 0);
         Notify(form, LBN_SELCHANGE);
     }
-    static Action Button(int id) { return [id](FormList& form) { Click(form.Control(id)); }; }
+    static Action Button(int id) {
+        return [id](FormList& form) { Click(form.Control(id)); };
+    }
     // A key pressed in the list, through the dialog manager as the program's loop passes it.
     static Action Key(WPARAM key) {
         return [key](FormList& form) {
@@ -58,17 +63,20 @@ protected:
 };
 
 TEST_F(FormListTest, ClickShowsTheRowAndALongPathByItsLast100Bytes) {
-    const std::wstring exactly100 = L"C:\\" + std::wstring(97, L'p'), bytes101 = L"C:\\" + std::wstring(98, L'p');
+    const std::wstring exactly100 = L"C:\\" + std::wstring(97, L'p'),
+                       bytes101 = L"C:\\" + std::wstring(98, L'p');
     // 102 bytes whose last 100 start in the middle of the first "あ".
     const std::wstring split = L"a" + std::wstring(50, L'あ') + L"a";
     const std::pair<MarkRecord, std::wstring> rows[] = {{{L"A", exactly100, L"a&b"}, exactly100},
                                                         {{L"B", bytes101, L"b"}, L"~" + bytes101.substr(1)},
-                                                        {{L"C", split, L"c"}, L"~" + std::wstring(49, L'あ') + L"a"}};
+                                                        {{L"C", split, L"c"},
+                                                         L"~" + std::wstring(49, L'あ') + L"a"}};
     auto form = Open<FormList>({rows[0].first, rows[1].first, rows[2].first}, false);
     for (int i = 0; i < 3; ++i) {
         Select(*form, i);
         EXPECT_EQ(selectedMark, i + 1);
-        const MarkRecord shown{WindowText(form->Control(L::kLabelMark)), WindowText(form->Control(L::kLabelProgram)),
+        const MarkRecord shown{WindowText(form->Control(L::kLabelMark)),
+                               WindowText(form->Control(L::kLabelProgram)),
                                WindowText(form->Control(L::kLabelName))};
         EXPECT_EQ(shown, (MarkRecord{rows[i].first.mark, rows[i].second, rows[i].first.name}));
     }
@@ -76,7 +84,14 @@ TEST_F(FormListTest, ClickShowsTheRowAndALongPathByItsLast100Bytes) {
 
 // `index`: the line clicked first, or -1; `fill`: typed into the editor before OK, or none to
 // close it by its title bar instead; `want`: the table afterwards.
-struct Opening { const char* how; Action open; int index; bool adds; std::optional<MarkRecord> fill; Rows want; };
+struct Opening {
+    const char* how;
+    Action open;
+    int index;
+    bool adds;
+    std::optional<MarkRecord> fill;
+    Rows want;
+};
 
 TEST_F(FormListTest, EveryWayToTheEditorOpensItModalAndShowsTheTableSorted) {
     Rows added = kFour, edited = kFour;
@@ -84,7 +99,8 @@ TEST_F(FormListTest, EveryWayToTheEditorOpensItModalAndShowsTheTableSorted) {
     edited[2] = {L"TXT", L"C:\\notepad.exe", L"Alpha"};
     const Opening cases[] = {
         {"add button", Button(L::kCommandAdd), 3, true, MarkRecord{L"csv", L"C:\\calc.exe", L""}, added},
-        {"edit button", Button(L::kCommandEdit), 2, false, MarkRecord{L"TXT", L"C:\\notepad.exe", L"Alpha"}, edited},
+        {"edit button", Button(L::kCommandEdit), 2, false, MarkRecord{L"TXT", L"C:\\notepad.exe", L"Alpha"},
+         edited},
         {"double click", [](FormList& form) { Notify(form, LBN_DBLCLK); }, 1, false, std::nullopt, kFour},
         {"Insert key", Key(VK_INSERT), -1, true, std::nullopt, kFour},
         {"Enter key", Key(VK_RETURN), 0, false, std::nullopt, kFour},
@@ -99,7 +115,8 @@ TEST_F(FormListTest, EveryWayToTheEditorOpensItModalAndShowsTheTableSorted) {
         std::wstring caption;  // stays empty unless the editor opens
         inEditor = [&](HWND editor) {
             caption = WindowText(editor);
-            const MarkRecord seen{WindowText(GetDlgItem(editor, R::kTextMark)), WindowText(GetDlgItem(editor, R::kTextProgram)),
+            const MarkRecord seen{WindowText(GetDlgItem(editor, R::kTextMark)),
+                                  WindowText(GetDlgItem(editor, R::kTextProgram)),
                                   WindowText(GetDlgItem(editor, R::kTextName))};
             EXPECT_EQ(seen, c.adds ? MarkRecord{} : kFour[static_cast<size_t>(c.index)]);
             EXPECT_EQ(GetFocus(), GetDlgItem(editor, c.adds ? R::kTextMark : R::kTextProgram));
@@ -107,7 +124,8 @@ TEST_F(FormListTest, EveryWayToTheEditorOpensItModalAndShowsTheTableSorted) {
             EXPECT_EQ(GetWindow(editor, GW_OWNER), form->hwnd());
             EXPECT_FALSE(IsWindowEnabled(form->hwnd())) << "the editor is modal to the list";
             if (c.fill) Fill(editor, *c.fill);
-            SendMessageW(c.fill ? GetDlgItem(editor, R::kCommandOk) : editor, c.fill ? BM_CLICK : WM_CLOSE, 0, 0);
+            SendMessageW(c.fill ? GetDlgItem(editor, R::kCommandOk) : editor, c.fill ? BM_CLICK : WM_CLOSE, 0,
+                         0);
         };
         SetTimer(nullptr, 0, 20, [](HWND, UINT, UINT_PTR id, DWORD) {
             KillTimer(nullptr, id);
@@ -125,7 +143,15 @@ TEST_F(FormListTest, EveryWayToTheEditorOpensItModalAndShowsTheTableSorted) {
 }
 
 // `index`: the line clicked first, or -1; `text`: the box's, answered with `answer`.
-struct Question { const char* what; Rows rows; int index; Action press; int answer; std::wstring text; Rows left; };
+struct Question {
+    const char* what;
+    Rows rows;
+    int index;
+    Action press;
+    int answer;
+    std::wstring text;
+    Rows left;
+};
 
 TEST_F(FormListTest, DeleteAsksThenMovesTheRowsBehindUpAndBothAskForASelection) {
     const std::wstring ask = L"DOCの登録情報を削除しますか？";
@@ -133,8 +159,10 @@ TEST_F(FormListTest, DeleteAsksThenMovesTheRowsBehindUpAndBothAskForASelection) 
         {"No keeps the row", kFour, 1, Button(L::kCommandDelete), IDNO, ask, kFour},
         {"Yes", kFour, 1, Button(L::kCommandDelete), IDYES, ask, {kFour[0], kFour[2], kFour[3]}},
         {"the Delete key, the only row", {kFour[1]}, 0, Key(VK_DELETE), IDYES, ask, {}},
-        {"edit, none selected", kFour, -1, Button(L::kCommandEdit), IDOK, L"編集する拡張子を選択してください", kFour},
-        {"delete, none selected", kFour, -1, Button(L::kCommandDelete), IDOK, L"削除する拡張子を選択してください", kFour},
+        {"edit, none selected", kFour, -1, Button(L::kCommandEdit), IDOK, L"編集する拡張子を選択してください",
+         kFour},
+        {"delete, none selected", kFour, -1, Button(L::kCommandDelete), IDOK,
+         L"削除する拡張子を選択してください", kFour},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -144,21 +172,28 @@ TEST_F(FormListTest, DeleteAsksThenMovesTheRowsBehindUpAndBothAskForASelection) 
         boxes.Answer(c.answer);
         c.press(*form);
         const bool asks = c.index >= 0;
-        test::ExpectMessages(boxes.Seen(), {{.text = c.text, .title = L"TOLVARE",
-                                             .buttons = asks ? std::vector{IDYES, IDNO} : std::vector{IDOK},
-                                             .icon = asks ? test::BoxIcon::Question : test::BoxIcon::Exclamation}});
+        test::ExpectMessages(boxes.Seen(),
+                             {{.text = c.text,
+                               .title = L"TOLVARE",
+                               .buttons = asks ? std::vector{IDYES, IDNO} : std::vector{IDOK},
+                               .icon = asks ? test::BoxIcon::Question : test::BoxIcon::Exclamation}});
         EXPECT_EQ(markTable.Rows(), c.left);
         EXPECT_EQ(markCount, static_cast<int16_t>(c.left.size()));
         EXPECT_EQ(selectedMark, c.answer == IDNO ? c.index + 1 : 0);
         EXPECT_EQ(Lines(*form), LinesOf(c.left));
-        EXPECT_EQ(WindowText(form->Control(L::kLabelMark)), asks ? L"DOC" : L"-") << "details keep a deleted row";
+        EXPECT_EQ(WindowText(form->Control(L::kLabelMark)), asks ? L"DOC" : L"-")
+            << "details keep a deleted row";
         EXPECT_EQ(Bytes(Profile()), "(none)");
     }
 }
 
 // `meanwhile`: another program rewrites the profile while the list is open; the user answers No
 // to saving over it.
-struct Closing { const char* what; Action press; bool saves, staysOpen, meanwhile = false; };
+struct Closing {
+    const char* what;
+    Action press;
+    bool saves, staysOpen, meanwhile = false;
+};
 
 TEST_F(FormListTest, OkAndApplyWriteTheSortedTableWithABackupCancelAndTheTitleBarLeaveTheFile) {
     const std::string old = test::ToCp932(L"[MARK]\r\nOLD_0=OLD,C:\\old.exe,古い\r\n");
@@ -194,14 +229,19 @@ TEST_F(FormListTest, OkAndApplyWriteTheSortedTableWithABackupCancelAndTheTitleBa
         EXPECT_EQ(markTable.Rows(), c.saves ? sorted : kept) << "Cancel keeps the deletion in memory";
         EXPECT_EQ(IsWindow(form->hwnd()) != FALSE, c.staysOpen);
         EXPECT_EQ(TakeQuit(), !c.staysOpen) << "the list was the program's last window";
-        EXPECT_EQ(selectedMark, c.saves && c.staysOpen ? 0 : 1) << "after Apply, row 1 is another registration";
+        EXPECT_EQ(selectedMark, c.saves && c.staysOpen ? 0 : 1)
+            << "after Apply, row 1 is another registration";
         const Rows shown = c.staysOpen ? (c.saves ? sorted : kept) : Rows{};
         EXPECT_EQ(Lines(*form), LinesOf(shown));
         if (c.meanwhile) {
             ASSERT_EQ(boxes.Seen().size(), 2u);
-            ExpectMessage(boxes.Seen()[1], {.text = L"登録情報の一部を読み込めていないか、ほかのプログラムによって変更されています。\r\n"
-                                                    L"保存すると、表示されていない登録情報は失われます。保存しますか？",
-                                            .title = L"TOLVARE", .buttons = {IDYES, IDNO}, .icon = test::BoxIcon::Question});
+            ExpectMessage(
+                boxes.Seen()[1],
+                {.text = L"登録情報の一部を読み込めていないか、ほかのプログラムによって変更されています。\r\n"
+                         L"保存すると、表示されていない登録情報は失われます。保存しますか？",
+                 .title = L"TOLVARE",
+                 .buttons = {IDYES, IDNO},
+                 .icon = test::BoxIcon::Question});
             DestroyWindow(form->hwnd());
             TakeQuit();
         }
@@ -231,8 +271,8 @@ TEST_F(FormListTest, ControlsStandWhereTheDesignPutsThem) {
                   {L::kLabelName, L"-", fx + 975, fy + 1050, 2640, 240, SS_NOPREFIX}});
     // The list's fixed-pitch font has followed the window to its new DPI too.
     LOGFONTW font{};
-    GetObjectW(reinterpret_cast<HFONT>(SendDlgItemMessageW(form->hwnd(), L::kListMark, WM_GETFONT, 0, 0)), sizeof font,
-               &font);
+    GetObjectW(reinterpret_cast<HFONT>(SendDlgItemMessageW(form->hwnd(), L::kListMark, WM_GETFONT, 0, 0)),
+               sizeof font, &font);
     EXPECT_STREQ(font.lfFaceName, L"ＭＳ ゴシック");
     EXPECT_EQ(font.lfCharSet, SHIFTJIS_CHARSET);
     EXPECT_EQ(font.lfHeight, -MulDiv(9, form->dpi(), 72));

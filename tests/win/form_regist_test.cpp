@@ -22,15 +22,23 @@ using FormRegistTest = RegistrationTest;
 
 // `txtRows` TXT registrations in the table; focus on kCommandCancel: start-up handed the
 // extension over, so its box is locked.
-struct Refusal { const char* what; int txtRows; std::wstring mark, program, name, message; int focus; };
+struct Refusal {
+    const char* what;
+    int txtRows;
+    std::wstring mark, program, name, message;
+    int focus;
+};
 
 TEST_F(FormRegistTest, RefusesTheFirstFailedCheckWithItsMessageAndFocus) {
     const std::wstring exe = L"C:\\Tools\\editor.exe", long201 = L"C:\\" + std::wstring(198, L'p');
     const std::wstring markEmpty = L"拡張子が未入力です", programEmpty = L"プログラムが未指定です";
-    const std::wstring full = L"これ以上この拡張子は登録出来ません", nameLong = L"名前が長すぎます\r\n20バイト以内で指定してください";
+    const std::wstring full = L"これ以上この拡張子は登録出来ません",
+                       nameLong = L"名前が長すぎます\r\n20バイト以内で指定してください";
     const std::wstring markLong = L"拡張子が長すぎます\r\n10バイト以内で指定してください";
     const std::wstring programLong = L"プログラム(パス)が長すぎます\r\n200バイト以内で指定してください";
-    const auto bad = [](wchar_t c) { return L"拡張子に不正な文字'" + std::wstring(1, c) + L"'が含まれています"; };
+    const auto bad = [](wchar_t c) {
+        return L"拡張子に不正な文字'" + std::wstring(1, c) + L"'が含まれています";
+    };
     std::vector<Refusal> cases = {
         {"1 empty extension", 0, L"", exe, L"", markEmpty, F::kTextMark},
         {"1 blanks only, before 3", 0, L"   ", L"", L"", markEmpty, F::kTextMark},
@@ -40,14 +48,17 @@ TEST_F(FormRegistTest, RefusesTheFirstFailedCheckWithItsMessageAndFocus) {
         {"4 six full-width, before 5", 0, L"ＡＢＣＤＥＦ", long201, L"", markLong, F::kTextMark},
         {"4 blanks count", 0, L" ABCDEFGHIJ", exe, L"", markLong, F::kTextMark},
         {"5 201 bytes, before 6", 0, L"txt", long201, std::wstring(11, L'説'), programLong, F::kTextProgram},
-        {"5 a comma counts two", 0, L"txt", L"C:\\a," + std::wstring(195, L'p'), L"", programLong, F::kTextProgram},
+        {"5 a comma counts two", 0, L"txt", L"C:\\a," + std::wstring(195, L'p'), L"", programLong,
+         F::kTextProgram},
         {"6 eleven full-width, before 7", 10, L"txt", exe, std::wstring(11, L'説'), nameLong, F::kTextName},
         {"6 a comma counts two", 0, L"txt", exe, std::wstring(19, L'n') + L",", nameLong, F::kTextName},
         {"7 an eleventh TXT", 10, L" txt", exe, L"", full, F::kTextMark},
         {"7 before 8", 10, L"txt", L"C:\\\u301C.exe", L"", full, F::kTextMark},
         {"8 extension", 0, L"é", exe, L"", L"拡張子に使用できない文字が含まれています", F::kTextMark},
-        {"8 program", 0, L"txt", L"C:\\\u301C.exe", L"", L"プログラム(パス)に使用できない文字が含まれています", F::kTextProgram},
-        {"8 description", 0, L"txt", exe, L"\U0001F600", L"名前に使用できない文字が含まれています", F::kTextName},
+        {"8 program", 0, L"txt", L"C:\\\u301C.exe", L"",
+         L"プログラム(パス)に使用できない文字が含まれています", F::kTextProgram},
+        {"8 description", 0, L"txt", exe, L"\U0001F600", L"名前に使用できない文字が含まれています",
+         F::kTextName},
         {"2 a dot, which no looked-up extension holds", 0, L".txt", exe, L"", bad(L'.'), F::kTextMark},
         {"2 on the locked box", 0, L"A=B", exe, L"", bad(L'='), F::kCommandCancel},
         {"4 on the locked box", 0, L"ABCDEFGHIJK", exe, L"", markLong, F::kCommandCancel},
@@ -68,7 +79,9 @@ TEST_F(FormRegistTest, RefusesTheFirstFailedCheckWithItsMessageAndFocus) {
         Fill(form->hwnd(), {c.mark, c.program, c.name});
         boxes.Answer(IDOK);
         Click(form->Control(F::kCommandOk));
-        test::ExpectMessages(boxes.Seen(), {{.text = c.message, .title = L"TOLVARE エラー", .buttons = {IDOK},
+        test::ExpectMessages(boxes.Seen(), {{.text = c.message,
+                                             .title = L"TOLVARE エラー",
+                                             .buttons = {IDOK},
                                              .icon = test::BoxIcon::Stop}});
         EXPECT_TRUE(IsWindow(form->hwnd())) << "the dialog stays open";
         EXPECT_EQ(GetFocus(), form->Control(c.focus));
@@ -77,7 +90,11 @@ TEST_F(FormRegistTest, RefusesTheFirstFailedCheckWithItsMessageAndFocus) {
     }
 }
 
-struct Stored { const char* what; std::wstring mark, program, name; MarkRecord row; };
+struct Stored {
+    const char* what;
+    std::wstring mark, program, name;
+    MarkRecord row;
+};
 
 TEST_F(FormRegistTest, OkAppendsTheRowTrimmedUpperCasedWithFullWidthCommas) {
     const std::wstring p194(194, L'p'), kana12(12, L'あ'), kana9(9, L'あ'), setsu10(10, L'説');
@@ -90,10 +107,18 @@ TEST_F(FormRegistTest, OkAppendsTheRowTrimmedUpperCasedWithFullWidthCommas) {
         {"20-byte description", L"txt", L"C:\\e.exe", setsu10, {L"TXT", L"C:\\e.exe", setsu10}},
         {"comma in description", L"txt", L"C:\\e.exe", L"a,b", {L"TXT", L"C:\\e.exe", L"a，b"}},
         {"blank description stays blank", L"txt", L"C:\\e.exe", L"  ", {L"TXT", L"C:\\e.exe", L""}},
-        {"default: the file name", L"txt", L"C:\\bin\\edit.exe", L"", {L"TXT", L"C:\\bin\\edit.exe", L"edit.exe"}},
+        {"default: the file name",
+         L"txt",
+         L"C:\\bin\\edit.exe",
+         L"",
+         {L"TXT", L"C:\\bin\\edit.exe", L"edit.exe"}},
         {"default: path ends in a backslash", L"txt", L"C:\\Tools\\", L"", {L"TXT", L"C:\\Tools\\", L""}},
         {"default: no backslash, 20 characters", L"txt", az, L"", {L"TXT", az, L"abcdefghijklmnopqrst"}},
-        {"default: never half a character", L"txt", L"C:\\a" + kana12, L"", {L"TXT", L"C:\\a" + kana12, L"a" + kana9}},
+        {"default: never half a character",
+         L"txt",
+         L"C:\\a" + kana12,
+         L"",
+         {L"TXT", L"C:\\a" + kana12, L"a" + kana9}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -127,10 +152,13 @@ TEST_F(FormRegistTest, ChangeModeFromStartUpWritesTheWholeTableWithABackupOnOkOn
         EXPECT_EQ(WindowText(form->hwnd()), L"TOLVARE - 設定(変更)");
         EXPECT_FALSE(IsWindowEnabled(form->Control(F::kTextMark)));
         EXPECT_EQ(GetFocus(), form->Control(F::kTextProgram)) << "typing goes to the first box it can";
-        EXPECT_EQ((MarkRecord{WindowText(form->Control(F::kTextMark)), WindowText(form->Control(F::kTextProgram)),
-                              WindowText(form->Control(F::kTextName))}), rows[3]);
+        EXPECT_EQ((MarkRecord{WindowText(form->Control(F::kTextMark)),
+                              WindowText(form->Control(F::kTextProgram)),
+                              WindowText(form->Control(F::kTextName))}),
+                  rows[3]);
         Fill(form->hwnd(), {L"TXT", L"C:\\Tools\\解凍.exe", L""});
-        SendMessageW(button != 0 ? form->Control(button) : form->hwnd(), button != 0 ? BM_CLICK : WM_CLOSE, 0, 0);
+        SendMessageW(button != 0 ? form->Control(button) : form->hwnd(), button != 0 ? BM_CLICK : WM_CLOSE, 0,
+                     0);
         EXPECT_FALSE(IsWindow(form->hwnd()));
         EXPECT_EQ(Bytes(Profile()), button == F::kCommandOk ? test::ToCp932(written) : old);
         EXPECT_EQ(Bytes(Profile() + L".bk"), button == F::kCommandOk ? old : "(none)");
@@ -144,12 +172,15 @@ TEST_F(FormRegistTest, KeysHintsAndLayoutAreAsDesigned) {
     // Tab skips the labels; a label's access key goes to the box after it. With the boxes empty,
     // a pressed OK would raise an unexpected box and a pressed Cancel would close the dialog.
     const std::tuple<UINT, WPARAM, int> keys[] = {
-        {WM_KEYDOWN, VK_TAB, F::kTextProgram}, {WM_KEYDOWN, VK_TAB, F::kCommandBrowse}, {WM_KEYDOWN, VK_TAB, F::kTextName},
-        {WM_KEYDOWN, VK_TAB, F::kCommandOk}, {WM_KEYDOWN, VK_TAB, F::kCommandCancel},
-        {WM_KEYDOWN, VK_TAB, F::kTextMark}, {WM_SYSCHAR, L'p', F::kTextProgram}, {WM_SYSCHAR, L'n', F::kTextName},
-        {WM_SYSCHAR, L'm', F::kTextMark}, {WM_KEYDOWN, VK_RETURN, F::kTextMark}, {WM_KEYDOWN, VK_ESCAPE, F::kTextMark}};
+        {WM_KEYDOWN, VK_TAB, F::kTextProgram},   {WM_KEYDOWN, VK_TAB, F::kCommandBrowse},
+        {WM_KEYDOWN, VK_TAB, F::kTextName},      {WM_KEYDOWN, VK_TAB, F::kCommandOk},
+        {WM_KEYDOWN, VK_TAB, F::kCommandCancel}, {WM_KEYDOWN, VK_TAB, F::kTextMark},
+        {WM_SYSCHAR, L'p', F::kTextProgram},     {WM_SYSCHAR, L'n', F::kTextName},
+        {WM_SYSCHAR, L'm', F::kTextMark},        {WM_KEYDOWN, VK_RETURN, F::kTextMark},
+        {WM_KEYDOWN, VK_ESCAPE, F::kTextMark}};
     for (const auto& [message, key, focus] : keys) {
-        MSG msg{GetFocus(), message, key, message == WM_SYSCHAR ? 0x20000000 : 0, 0, {}};  // Alt held for WM_SYSCHAR
+        MSG msg{GetFocus(), message, key, message == WM_SYSCHAR ? 0x20000000 : 0,
+                0,          {}};  // Alt held for WM_SYSCHAR
         if (!Window::PreTranslate(&msg)) DispatchMessageW(&msg);
         Pump();
         ASSERT_TRUE(IsWindow(form->hwnd())) << key;
@@ -159,8 +190,9 @@ TEST_F(FormRegistTest, KeysHintsAndLayoutAreAsDesigned) {
     do tip = FindWindowExW(nullptr, tip, TOOLTIPS_CLASSW, nullptr);
     while (tip != nullptr && GetWindow(tip, GW_OWNER) != form->hwnd());
     ASSERT_NE(tip, nullptr);
-    const std::pair<int, std::wstring> hints[] = {
-        {F::kTextMark, L"半角10文字以内"}, {F::kTextName, L"ﾌﾟﾛｸﾞﾗﾑの説明（全角10文字以内）"}, {F::kTextProgram, L""}};
+    const std::pair<int, std::wstring> hints[] = {{F::kTextMark, L"半角10文字以内"},
+                                                  {F::kTextName, L"ﾌﾟﾛｸﾞﾗﾑの説明（全角10文字以内）"},
+                                                  {F::kTextProgram, L""}};
     for (const auto& [id, hint] : hints) {
         wchar_t text[256] = {};
         const auto uId = reinterpret_cast<UINT_PTR>(form->Control(id));
@@ -180,7 +212,8 @@ TEST_F(FormRegistTest, KeysHintsAndLayoutAreAsDesigned) {
                   {F::kCommandCancel, L"キャンセル", 3225, 1425, 1215, 315, 0}});
     // The hints have followed the window to its new DPI as well.
     LOGFONTW font{};
-    ASSERT_NE(GetObjectW(reinterpret_cast<HFONT>(SendMessageW(tip, WM_GETFONT, 0, 0)), sizeof font, &font), 0);
+    ASSERT_NE(GetObjectW(reinterpret_cast<HFONT>(SendMessageW(tip, WM_GETFONT, 0, 0)), sizeof font, &font),
+              0);
     EXPECT_EQ(font.lfHeight, -MulDiv(9, form->dpi(), 72));
 }
 

@@ -84,7 +84,7 @@ protected:
 struct SelectCase {
     const char* what;
     int rows, selectCount, buttons;  // buttons: what the window shows
-    UINT message;   // BM_CLICK goes to button 1, WM_SYSCOMMAND to the window, keys to the focus
+    UINT message;  // BM_CLICK goes to button 1, WM_SYSCOMMAND to the window, keys to the focus
     WPARAM wParam;
     int chosenRow;  // 0: nothing starts
     bool ends;
@@ -117,8 +117,8 @@ TEST_P(FormSelectCases, ColumnOfNumberedButtonsWhoseChoiceStartsItsRowAndEnds) {
 
     // Every activation, not only the first, puts the focus back on button 0.
     SetFocus(Form_select().Button(c.buttons - 1));
-    HWND other = CreateWindowExW(0, L"STATIC", L"other", WS_OVERLAPPED | WS_VISIBLE, 0, 0, 50, 50,
-                                 nullptr, nullptr, nullptr, nullptr);
+    HWND other = CreateWindowExW(0, L"STATIC", L"other", WS_OVERLAPPED | WS_VISIBLE, 0, 0, 50, 50, nullptr,
+                                 nullptr, nullptr, nullptr);
     SetActiveWindow(other);
     PumpFor(20);
     ASSERT_NE(GetActiveWindow(), hwnd);
@@ -127,8 +127,9 @@ TEST_P(FormSelectCases, ColumnOfNumberedButtonsWhoseChoiceStartsItsRowAndEnds) {
     DestroyWindow(other);
     ASSERT_EQ(GetFocus(), Form_select().Button(0));
 
-    HWND target = c.message == BM_CLICK ? Form_select().Button(1)
-                                        : c.message == WM_SYSCOMMAND ? hwnd : GetFocus();
+    HWND target = c.message == BM_CLICK        ? Form_select().Button(1)
+                  : c.message == WM_SYSCOMMAND ? hwnd
+                                               : GetFocus();
     PostMessageW(target, c.message, c.wParam, 1);
     if (c.message == WM_KEYDOWN) PostMessageW(target, WM_KEYUP, c.wParam, 0xC0000001);
     PumpFor(100);
@@ -210,10 +211,15 @@ TEST_F(FormSelectTest, FailedStartAsksThenYesListsEveryRegistrationModallyAndBot
         KillTimer(nullptr, timer);
         const std::wstring failed = L"プログラム起動時にエラーが発生しました\r\n" +
                                     (dir_ / L"missing editor.exe") + L" " + selectFile + L"\r\n";
-        ExpectMessages(boxes.Seen(), {{.text = failed, .title = L"TOLVARE", .buttons = {IDOK},
-                                       .icon = BoxIcon::Stop, .textIsPrefix = true},
-                                      {.text = L"設定を確認しますか？", .title = L"TOLVARE",
-                                       .buttons = {IDYES, IDNO}, .icon = BoxIcon::Question}});
+        ExpectMessages(boxes.Seen(), {{.text = failed,
+                                       .title = L"TOLVARE",
+                                       .buttons = {IDOK},
+                                       .icon = BoxIcon::Stop,
+                                       .textIsPrefix = true},
+                                      {.text = L"設定を確認しますか？",
+                                       .title = L"TOLVARE",
+                                       .buttons = {IDYES, IDNO},
+                                       .icon = BoxIcon::Question}});
         EXPECT_EQ(exits, 1);
         EXPECT_FALSE(IsWindow(hwnd));
         EXPECT_EQ(ReadFileBytes(profilePath), profile);
@@ -261,7 +267,9 @@ Drawn Draw(HICON icon) {
 }
 
 bool Alive(HICON icon) { return Draw(icon).size != 0; }
-HICON ImageOf(HWND button) { return reinterpret_cast<HICON>(SendMessageW(button, BM_GETIMAGE, IMAGE_ICON, 0)); }
+HICON ImageOf(HWND button) {
+    return reinterpret_cast<HICON>(SendMessageW(button, BM_GETIMAGE, IMAGE_ICON, 0));
+}
 
 // The programs' own icon and the shell's generic one told apart: the probe's icon
 // (tests/probe/probe.ico) is red, green, blue and yellow quadrants at every size.
@@ -318,7 +326,8 @@ TEST_F(FormSelectTest, ButtonsShowTheirProgramsIconsAtTheWindowDpiUntilTheWindow
         // The icon beside the caption leaves the whole caption readable.
         for (int k = 0; k < 3; ++k) {
             SIZE ideal{};
-            ASSERT_TRUE(SendMessageW(Form_select().Button(k), BCM_GETIDEALSIZE, 0, reinterpret_cast<LPARAM>(&ideal)));
+            ASSERT_TRUE(
+                SendMessageW(Form_select().Button(k), BCM_GETIDEALSIZE, 0, reinterpret_cast<LPARAM>(&ideal)));
             EXPECT_LE(ideal.cx, MulDiv(3315, dpi, 1440)) << k;
             EXPECT_LE(ideal.cy, MulDiv(315, dpi, 1440)) << k;
         }
@@ -336,7 +345,8 @@ std::mutex lateIconsLock;
 std::vector<HICON> lateIcons;
 HICON HeldUpIcon(const std::wstring&, int size) {
     WaitForSingleObject(letIconsCome, 10000);
-    HICON icon = static_cast<HICON>(CopyImage(LoadIconW(nullptr, IDI_APPLICATION), IMAGE_ICON, size, size, 0));
+    HICON icon =
+        static_cast<HICON>(CopyImage(LoadIconW(nullptr, IDI_APPLICATION), IMAGE_ICON, size, size, 0));
     std::lock_guard<std::mutex> hold(lateIconsLock);
     lateIcons.push_back(icon);
     return icon;

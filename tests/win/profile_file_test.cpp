@@ -58,11 +58,22 @@ std::wstring PlatformValue(const std::wstring& key, const std::wstring& path) {
 
 MarkTable RandomTable(std::mt19937& random) {
     static const wchar_t* kMarks[] = {L"TXT", L"txt", L"HTML", L"'A", L"ｶﾅ", L"拡張", L"1", L"A_0", L"X'"};
-    static const wchar_t* kPrograms[] = {L"C:\\Tools\\edit.exe", L" C:\\Program Files\\x.exe ",
-                                         L"\\\\server\\share\\ツール.exe", L"", L"'q.exe",
-                                         L"\"C:\\a b\\c.exe\"", L"a=b;c[d]"};
-    static const wchar_t* kNames[] = {L"", L"エディタ", L"name'", L" spaced ", L"a\xFF0C" L"b",
-                                      L"\"quoted\"", L"=", L"ｴﾃﾞｨﾀ"};
+    static const wchar_t* kPrograms[] = {L"C:\\Tools\\edit.exe",
+                                         L" C:\\Program Files\\x.exe ",
+                                         L"\\\\server\\share\\ツール.exe",
+                                         L"",
+                                         L"'q.exe",
+                                         L"\"C:\\a b\\c.exe\"",
+                                         L"a=b;c[d]"};
+    static const wchar_t* kNames[] = {L"",
+                                      L"エディタ",
+                                      L"name'",
+                                      L" spaced ",
+                                      L"a\xFF0C"
+                                      L"b",
+                                      L"\"quoted\"",
+                                      L"=",
+                                      L"ｴﾃﾞｨﾀ"};
     MarkTable table;
     const int rows = 1 + static_cast<int>(random() % 25);
     for (int i = 0; i < rows; ++i) {
@@ -80,7 +91,8 @@ TEST_F(ProfileFileTest, ReaderAgreesWithThePlatformOnEverySavedFile) {
         SaveMarkProfileAll(markTable);
         std::vector<std::wstring> keys = {L"NONE_0", L"TXT_10", L"txt_0", L" TXT_0"};
         for (const auto& line : ProfileLines(markTable)) {
-            if (const size_t eq = line.find(L'='); eq != std::wstring::npos) keys.push_back(line.substr(0, eq));
+            if (const size_t eq = line.find(L'='); eq != std::wstring::npos)
+                keys.push_back(line.substr(0, eq));
         }
         for (const auto& key : keys) {
             ASSERT_EQ(GetProfileValue(L"MARK", key, L"nodata", profilePath), PlatformValue(key, profilePath))
@@ -168,10 +180,12 @@ TEST_F(ProfileFileTest, AKilledSaveLeavesTheOldOrTheNewProfileWhole) {
         STARTUPINFOW si{};
         si.cb = sizeof si;
         PROCESS_INFORMATION pi{};
-        ASSERT_TRUE(CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi));
+        ASSERT_TRUE(
+            CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi));
         if (kill == 0) {
             // However slow the machine, the first kill comes after at least one whole save.
-            for (int waited = 0; waited < 20000 && test::ReadFileBytes(profilePath) != bytesB; waited += 20) Sleep(20);
+            for (int waited = 0; waited < 20000 && test::ReadFileBytes(profilePath) != bytesB; waited += 20)
+                Sleep(20);
         }
         Sleep(random() % 400);
         TerminateProcess(pi.hProcess, 1);
@@ -180,7 +194,8 @@ TEST_F(ProfileFileTest, AKilledSaveLeavesTheOldOrTheNewProfileWhole) {
         CloseHandle(pi.hThread);
         const auto now = test::ReadFileBytes(profilePath);
         ASSERT_TRUE(now.has_value()) << "kill " << kill << ": the profile is missing";
-        EXPECT_TRUE(*now == bytesA || *now == bytesB) << "kill " << kill << ": a partial profile of " << now->size() << " bytes";
+        EXPECT_TRUE(*now == bytesA || *now == bytesB)
+            << "kill " << kill << ": a partial profile of " << now->size() << " bytes";
         sawNew += *now == bytesB ? 1 : 0;
     }
     EXPECT_GT(sawNew, 0) << "the child never finished a save: the kills proved nothing";

@@ -29,7 +29,8 @@ void RegistrationTest::Fill(HWND editor, const MarkRecord& row) {
     SetDlgItemTextW(editor, FormRegist::kTextName, row.name.c_str());
 }
 
-void ExpectLayout(const Window& form, int clientWidthTw, int clientHeightTw, const std::vector<Placement>& design) {
+void ExpectLayout(const Window& form, int clientWidthTw, int clientHeightTw,
+                  const std::vector<Placement>& design) {
     for (int dpi : {96, 144}) {
         SCOPED_TRACE(dpi);
         RECT r{};

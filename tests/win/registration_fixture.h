@@ -18,7 +18,12 @@ namespace tolvare::testing {
 
 // A control as the design places it, in twips of its window's client area, and the style bits
 // it must carry (alignment, "&" shown as itself).
-struct Placement { int id; const wchar_t* text; int left, top, width, height; LONG style; };
+struct Placement {
+    int id;
+    const wchar_t* text;
+    int left, top, width, height;
+    LONG style;
+};
 
 class RegistrationTest : public ::testing::Test {
 protected:
@@ -53,7 +58,9 @@ protected:
     }
     std::wstring Profile() const { return dir_ / L"tolvare.ini"; }
     // The file's bytes, or "(none)" when it does not exist.
-    static std::string Bytes(const std::wstring& path) { return test::ReadFileBytes(path).value_or("(none)"); }
+    static std::string Bytes(const std::wstring& path) {
+        return test::ReadFileBytes(path).value_or("(none)");
+    }
 
     test::TempDir dir_{L"tolvare reg"};
     test::DialogAnswerer boxes;
@@ -61,6 +68,7 @@ protected:
 
 // At 96 DPI and then at 144 DPI (moving the window there): the client area and each child, in
 // creation order, against the design.
-void ExpectLayout(const Window& form, int clientWidthTw, int clientHeightTw, const std::vector<Placement>& design);
+void ExpectLayout(const Window& form, int clientWidthTw, int clientHeightTw,
+                  const std::vector<Placement>& design);
 
 }  // namespace tolvare::testing

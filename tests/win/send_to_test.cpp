@@ -29,7 +29,8 @@ bool WithLink(Use use) {
     IPersistFile* file = nullptr;
     bool ok = SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
                                          reinterpret_cast<void**>(&link))) &&
-              SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file))) && use(link, file);
+              SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file))) &&
+              use(link, file);
     if (file != nullptr) file->Release();
     if (link != nullptr) link->Release();
     if (SUCCEEDED(init)) CoUninitialize();
@@ -38,9 +39,11 @@ bool WithLink(Use use) {
 
 void MakeLink(const std::wstring& path, const Link& link) {
     ASSERT_TRUE(WithLink([&](IShellLinkW* l, IPersistFile* f) {
-        return SUCCEEDED(l->SetPath(link.target.c_str())) && SUCCEEDED(l->SetDescription(link.description.c_str())) &&
+        return SUCCEEDED(l->SetPath(link.target.c_str())) &&
+               SUCCEEDED(l->SetDescription(link.description.c_str())) &&
                SUCCEEDED(f->Save(path.c_str(), TRUE));
-    })) << "cannot make the shortcut " << test::ToCp932(path);
+    })) << "cannot make the shortcut "
+        << test::ToCp932(path);
 }
 
 // Every file of the folder, read as a shortcut (a file that is none reads as an empty Link).
@@ -120,7 +123,11 @@ TEST_F(SendToTest, TheItemStandsLastBelowASeparator) {
 
 // `before`: the folder's shortcuts to begin with (the exe's own name stands for this exe);
 // `added`: the name registering gives, or none when the exe is registered from the start.
-struct Folder { const char* what; Links before; const wchar_t* added; };
+struct Folder {
+    const char* what;
+    Links before;
+    const wchar_t* added;
+};
 
 TEST_F(SendToTest, RegisteringMakesOneShortcutAndRemovingTakesOnlyThoseOfThisExe) {
     const std::wstring self = ThisExe(), other = test::WindowsPathOf(TOLVARE_PROBE_PATH);
@@ -161,14 +168,17 @@ TEST_F(SendToTest, AShortcutThatCannotBeDeletedIsReportedWithTheSystemsText) {
     const std::wstring path = folder_ + L"\\TOLVARE.lnk";
     MakeLink(path, {ThisExe(), L"TOLVARE"});
     // Open elsewhere without delete sharing: readable, but not deletable.
-    HANDLE held = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    HANDLE held =
+        CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(held, INVALID_HANDLE_VALUE);
     auto form = Open<FormList>({}, false);
     boxes.Answer(IDOK);
     Choose(*form);
     CloseHandle(held);
-    test::ExpectMessages(boxes.Seen(), {{.text = Sys().ErrorText(ERROR_SHARING_VIOLATION), .title = L"TOLVARE",
-                                         .buttons = {IDOK}, .icon = test::BoxIcon::Stop}});
+    test::ExpectMessages(boxes.Seen(), {{.text = Sys().ErrorText(ERROR_SHARING_VIOLATION),
+                                         .title = L"TOLVARE",
+                                         .buttons = {IDOK},
+                                         .icon = test::BoxIcon::Stop}});
     EXPECT_EQ(LinksIn(folder_).size(), 1U);
     EXPECT_EQ(MenuText(*form), kRemove);
 }

@@ -27,7 +27,8 @@ TEST(ArgumentsOf, KeepsEverythingAfterTheProgramNameAndItsBlanks) {
         {L"t.exe \t a\t b \t", L"a\t b \t"},
         {L"C:\\\"a b\"\\t.exe z", L"z"},
         {L"\"C:\\a b\\t.exe\"", L""},
-        {L"t.exe   ", L""}, {L"", L""},
+        {L"t.exe   ", L""},
+        {L"", L""},
     };
     for (const auto& [line, args] : cases) EXPECT_EQ(ArgumentsOf(line), args) << line;
 }
@@ -72,7 +73,8 @@ TEST(Win32System, ReadsShortAndListedNamesAndTellsAMissingFileFromAnUnreadableOn
         SysError err;
         EXPECT_EQ(sys.ReadWholeFile(path, bytes, err), status) << path;
         EXPECT_EQ(err.code != 0 && !err.text.empty() && err.text.back() != L'\n',
-                  status == ReadStatus::kFailed) << path;
+                  status == ReadStatus::kFailed)
+            << path;
     }
 }
 
@@ -93,8 +95,8 @@ TEST(MessageBox, OwnedByTheActiveWindowAndNeverBehindATopmostOne) {
         return false;  // and now answer it as a box
     });
     boxes.Answer(IDOK).Answer(IDYES);
-    HWND top = CreateWindowExW(WS_EX_TOPMOST | WS_EX_NOACTIVATE, L"STATIC", L"top", WS_POPUP, 0, 0,
-                               50, 50, nullptr, nullptr, nullptr, nullptr);
+    HWND top = CreateWindowExW(WS_EX_TOPMOST | WS_EX_NOACTIVATE, L"STATIC", L"top", WS_POPUP, 0, 0, 50, 50,
+                               nullptr, nullptr, nullptr, nullptr);
     ShowWindow(top, SW_SHOWNOACTIVATE);
     ASSERT_EQ(GetActiveWindow(), nullptr);
     EXPECT_EQ(sys.MessageBox(L"text", L"TOLVARE", kMbOk), kIdOk);
@@ -102,8 +104,8 @@ TEST(MessageBox, OwnedByTheActiveWindowAndNeverBehindATopmostOne) {
     EXPECT_TRUE(topmost);
     DestroyWindow(top);
 
-    HWND active = CreateWindowExW(0, L"STATIC", L"active", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0,
-                                  200, 100, nullptr, nullptr, nullptr, nullptr);
+    HWND active = CreateWindowExW(0, L"STATIC", L"active", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 200, 100,
+                                  nullptr, nullptr, nullptr, nullptr);
     SetActiveWindow(active);
     EXPECT_EQ(sys.MessageBox(L"text", L"TOLVARE", kMbYesNo | kMbIconQuestion), kIdYes);
     EXPECT_EQ(owner, active);
@@ -129,7 +131,8 @@ TEST(AnotherInstance, IsSeenPerProfileHoweverThePathIsSpelled) {
     };
     for (const auto& [profile, code] : cases) {
         SetEnvironmentVariableW(L"TOLVARE_LOCK_PROFILE", profile.c_str());
-        const ChildProcess child = ChildProcess::Start(self, Quoted(self) + L" --gtest_filter=AnotherInstance.*");
+        const ChildProcess child =
+            ChildProcess::Start(self, Quoted(self) + L" --gtest_filter=AnotherInstance.*");
         SetEnvironmentVariableW(L"TOLVARE_LOCK_PROFILE", nullptr);
         ASSERT_TRUE(child.started() && child.WaitForExit()) << child.startError();
         EXPECT_EQ(child.ExitCode(), code) << profile;

@@ -18,7 +18,10 @@ namespace {
 
 // This thread's windows of a TOLVARE window class, shown or hidden.
 std::vector<HWND> OurWindows(const wchar_t* className) {
-    struct Search { const wchar_t* cls; std::vector<HWND> found; } search{className, {}};
+    struct Search {
+        const wchar_t* cls;
+        std::vector<HWND> found;
+    } search{className, {}};
     EnumThreadWindows(
         GetCurrentThreadId(),
         [](HWND hwnd, LPARAM param) -> BOOL {
@@ -47,7 +50,12 @@ LRESULT CALLBACK RefuseOneClass(int code, WPARAM wParam, LPARAM lParam) {
     return CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
-struct Opening { const char* what; void (*show)(); const wchar_t* className; const wchar_t* refused; };
+struct Opening {
+    const char* what;
+    void (*show)();
+    const wchar_t* className;
+    const wchar_t* refused;
+};
 
 const Opening kOpenings[] = {
     {"list from start-up", [] { ShowFormList(false); }, FormList::kClassName, L"LISTBOX"},
@@ -102,7 +110,8 @@ TEST_F(WindowBaseTest, EveryWindowIsCentredOnTheWorkAreaOfTheMonitorUnderThePoin
     selectCount = 2;
     std::unique_ptr<FormRegist> editor;
     const Opening openings[] = {
-        kOpenings[0], kOpenings[2],
+        kOpenings[0],
+        kOpenings[2],
         // The editor is modal: open the one that Form_Load prepares, without its loop.
         {"editor", nullptr, FormRegist::kClassName, nullptr},
     };
