@@ -9,6 +9,7 @@
 
 #include <string>
 
+#include "core/paths.h"
 #include "tests/support/dialog_answerer.h"
 #include "tests/support/process_driver.h"
 #include "tests/support/test_files.h"
@@ -78,11 +79,23 @@ TEST(Win32System, ReadsShortAndListedNamesAndTellsAMissingFileFromAnUnreadableOn
     }
 }
 
-TEST(StartProcess, ReportsAFailedStartWithTheSystemsReason) {
+TEST(StartProcess, ReportsAFailedStartAndRunProgramStartsTheRegisteredProgramOrNone) {
     SysError err;
     EXPECT_EQ(sys.StartProcess(L"C:\\no such folder\\nothing.exe C:\\a.txt", err), 0u);
     EXPECT_TRUE(err.code != 0 && !err.text.empty() && err.text.back() != L'\n' && err.text.back() != L'\r')
         << err.code << ": " << err.text;
+    // Given this unquoted line the platform itself starts the My.exe that happens to exist.
+    TempDir dir{L"tolvare hijack"};
+    ASSERT_TRUE(CopyFileTo(WindowsPathOf(TOLVARE_PROBE_PATH), dir / L"My.exe"));
+    const std::wstring missing = dir / L"My App\\missing.exe";
+    EXPECT_NE(sys.StartProcess(missing + L" C:\\a.txt", err), 0u) << "the platform no longer tries prefixes";
+    SetSystem(&sys);
+    DialogAnswerer boxes;
+    boxes.Answer(IDOK);
+    EXPECT_EQ(RunProgram(missing, L"C:\\a.txt"), 0u);
+    ASSERT_EQ(boxes.Seen().size(), 1u);
+    EXPECT_EQ(boxes.Seen()[0].text, L"プログラム起動時にエラーが発生しました\r\n" + missing + L" C:\\a.txt\r\n" +
+                                        sys.ErrorText(ERROR_FILE_NOT_FOUND));
 }
 
 TEST(MessageBox, OwnedByTheActiveWindowAndNeverBehindATopmostOne) {
