@@ -203,16 +203,5 @@ TEST_F(MainTest, ARegistrationThatShowsUpLateIsFound) {
     EXPECT_EQ(fake.started, (std::vector<std::wstring>{L"C:\\PDF.EXE C:\\docs\\paper.pdf"}));
 }
 
-TEST(WaitMsec, WaitsTheGivenTimeWhileProcessingEvents) {
-    FakeSystem fake;
-    ScopedSystem scoped{fake};
-    WaitMsec(1000);
-    EXPECT_EQ(fake.now, 2000);
-    ASSERT_FALSE(fake.waits.empty());
-    EXPECT_EQ(fake.waits[0], 1000);
-    WaitMsec(0);
-    EXPECT_EQ(fake.now, 2000);
-}
-
 }  // namespace
 }  // namespace tolvare

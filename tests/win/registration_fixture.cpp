@@ -29,8 +29,7 @@ void RegistrationTest::Fill(HWND editor, const MarkRecord& row) {
     SetDlgItemTextW(editor, FormRegist::kTextName, row.name.c_str());
 }
 
-void ExpectLayout(const Window& form, int clientWidthTw, int clientHeightTw,
-                  const std::vector<Placement>& design) {
+void ExpectLayout(const Window& form, const std::vector<Placement>& design) {
     for (int dpi : {96, 144}) {
         SCOPED_TRACE(dpi);
         RECT r{};
@@ -39,9 +38,10 @@ void ExpectLayout(const Window& form, int clientWidthTw, int clientHeightTw,
             SendMessageW(form.hwnd(), WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&r));
         }
         ASSERT_EQ(form.dpi(), dpi);
+        // Every size comes from twips at the window's DPI: 1440 twips to the inch.
         const auto px = [dpi](int tw) -> LONG { return MulDiv(tw, dpi, 1440); };
         GetClientRect(form.hwnd(), &r);
-        EXPECT_EQ((std::array{r.right, r.bottom}), (std::array{px(clientWidthTw), px(clientHeightTw)}));
+        EXPECT_EQ((std::array{r.right, r.bottom}), (std::array{px(form.ClientWidthTw()), px(form.ClientHeightTw())}));
         HWND child = GetWindow(form.hwnd(), GW_CHILD);
         for (const auto& p : design) {
             SCOPED_TRACE(p.id);
@@ -49,10 +49,11 @@ void ExpectLayout(const Window& form, int clientWidthTw, int clientHeightTw,
             EXPECT_EQ(GetDlgCtrlID(child), p.id) << "children in tab order";
             EXPECT_EQ(WindowText(child), p.text);
             EXPECT_EQ(GetWindowLongW(child, GWL_STYLE) & p.style, p.style);
+            const RectTw tw = form.PlacedRect(child);
             GetWindowRect(child, &r);
             MapWindowPoints(nullptr, form.hwnd(), reinterpret_cast<POINT*>(&r), 2);
             EXPECT_EQ((std::array{r.left, r.top, r.right, r.bottom}),
-                      (std::array{px(p.left), px(p.top), px(p.left + p.width), px(p.top + p.height)}));
+                      (std::array{px(tw.left), px(tw.top), px(tw.left + tw.width), px(tw.top + tw.height)}));
             child = GetWindow(child, GW_HWNDNEXT);
         }
     }

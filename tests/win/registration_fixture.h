@@ -16,12 +16,11 @@
 
 namespace tolvare::testing {
 
-// A control as the design places it, in twips of its window's client area, and the style bits
-// it must carry (alignment, "&" shown as itself).
+// A control of the design in tab order: its text and the style bits it must carry (alignment,
+// "&" shown as itself).
 struct Placement {
     int id;
     const wchar_t* text;
-    int left, top, width, height;
     LONG style;
 };
 
@@ -68,7 +67,6 @@ protected:
 
 // At 96 DPI and then at 144 DPI (moving the window there): the client area and each child, in
 // creation order, against the design.
-void ExpectLayout(const Window& form, int clientWidthTw, int clientHeightTw,
-                  const std::vector<Placement>& design);
+void ExpectLayout(const Window& form, const std::vector<Placement>& design);
 
 }  // namespace tolvare::testing
