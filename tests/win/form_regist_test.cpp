@@ -7,7 +7,6 @@
 #include <tuple>
 
 #include "core/globals.h"
-#include "registration/regist_check.h"
 #include "win32/win32_system.h"
 #include "tests/win/registration_fixture.h"
 
@@ -174,25 +173,6 @@ TEST_F(FormRegistTest, EveryOpeningFreesTheFontsItMade) {
     EXPECT_FALSE(Window::AnyOpen());
     EXPECT_EQ(Window::FontsAlive(), 0);
     EXPECT_LE(gdiObjects(), gdiBefore);
-}
-
-}  // namespace
-}  // namespace tolvare::testing
-
-namespace tolvare::testing {
-namespace {
-
-TEST(CheckRegist, AFullTableTakesNoFurtherRowButStillTakesChanges) {
-    Win32System system;
-    SetSystem(&system);
-    MarkTable full;
-    for (int i = 0; i < kMaxRows; ++i) full.Append({L"E" + std::to_wstring(i), L"p", L"n"});
-    const auto refused = CheckRegist(L"NEW", L"C:\\new.exe", L"", full, kMaxRows, 0);
-    ASSERT_TRUE(refused.has_value());
-    EXPECT_EQ(refused->message, L"これ以上登録出来ません");
-    EXPECT_FALSE(CheckRegist(L"E5", L"C:\\new.exe", L"", full, kMaxRows, 6).has_value());
-    full.Rows().pop_back();
-    EXPECT_FALSE(CheckRegist(L"NEW", L"C:\\new.exe", L"", full, kMaxRows - 1, 0).has_value());
 }
 
 }  // namespace
