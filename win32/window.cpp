@@ -155,7 +155,8 @@ RectTw Window::ControlRect(HWND control) const {
 
 RectTw Window::PlacedRect(HWND control) const {
     for (const auto& p : placed_) {
-        if (p.control == control) return {p.offset.left + p.rect.left, p.offset.top + p.rect.top, p.rect.width, p.rect.height};
+        if (p.control == control)
+            return {p.offset.left + p.rect.left, p.offset.top + p.rect.top, p.rect.width, p.rect.height};
     }
     return {0, 0, 0, 0};
 }

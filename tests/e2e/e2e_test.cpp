@@ -51,7 +51,8 @@ TEST_F(E2E, ASecondStartOnTheSameProfileIsRefused) {
     ChildProcess second = ChildProcess::Start(other, Quoted(other) + L" " + Quoted(file));
     HWND box = WaitForBoxOf(second.id());
     ASSERT_NE(box, nullptr) << "the second instance showed no message";
-    ExpectMessage(ReadBox(box), {.text = L"ﾌﾟﾛｸﾞﾗﾑの二重起動は出来ません", .title = L"TOLVARE", .buttons = {IDOK}});
+    ExpectMessage(ReadBox(box),
+                  {.text = L"ﾌﾟﾛｸﾞﾗﾑの二重起動は出来ません", .title = L"TOLVARE", .buttons = {IDOK}});
     PressButton(box, IDOK);
     EXPECT_TRUE(second.WaitForExit());
     EXPECT_TRUE(first.Running());
@@ -71,7 +72,8 @@ TEST(VersionResource, BothLanguagesDescribeTheExe) {
         void* value = nullptr;
         UINT chars = 0;
         ASSERT_TRUE(VerQueryValueW(info.data(), key.c_str(), &value, &chars));
-        EXPECT_EQ(std::wstring(static_cast<const wchar_t*>(value)), L"TOLVARE - 拡張子ごとのアプリケーション起動");
+        EXPECT_EQ(std::wstring(static_cast<const wchar_t*>(value)),
+                  L"TOLVARE - 拡張子ごとのアプリケーション起動");
     }
 }
 

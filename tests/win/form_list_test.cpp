@@ -252,22 +252,21 @@ TEST_F(FormListTest, OkAndApplyWriteTheSortedTableWithABackupCancelAndTheTitleBa
 TEST_F(FormListTest, ControlsStandWhereTheDesignPutsThem) {
     auto form = Open<FormList>({}, false);
     EXPECT_EQ(WindowText(form->hwnd()), L"TOLVARE - 登録リスト");
-    ExpectLayout(*form,
-                 {{L::kLabel1, L"登録されている拡張子(&M)", 0},
-                  {L::kListMark, L"", 0},
-                  {L::kCommandAdd, L"追加(&N)...", 0},
-                  {L::kCommandDelete, L"削除(&R)", 0},
-                  {L::kCommandEdit, L"編集(&E)...", 0},
-                  {L::kCommandOk, L"OK", 0},
-                  {L::kCommandCancel, L"キャンセル", 0},
-                  {L::kCommandSave, L"適用(&A)...", 0},
-                  {L::kFrame1, L"登録情報の詳細", 0},
-                  {L::kLabel8, L"拡張子 ： ", SS_RIGHT},
-                  {L::kLabelMark, L"-", SS_NOPREFIX},
-                  {L::kLabel12, L"ﾌﾟﾛｸﾞﾗﾑ ： ", SS_RIGHT},
-                  {L::kLabelProgram, L"-", SS_NOPREFIX},
-                  {L::kLabel10, L"説明 ： ", SS_RIGHT},
-                  {L::kLabelName, L"-", SS_NOPREFIX}});
+    ExpectLayout(*form, {{L::kLabel1, L"登録されている拡張子(&M)", 0},
+                         {L::kListMark, L"", 0},
+                         {L::kCommandAdd, L"追加(&N)...", 0},
+                         {L::kCommandDelete, L"削除(&R)", 0},
+                         {L::kCommandEdit, L"編集(&E)...", 0},
+                         {L::kCommandOk, L"OK", 0},
+                         {L::kCommandCancel, L"キャンセル", 0},
+                         {L::kCommandSave, L"適用(&A)...", 0},
+                         {L::kFrame1, L"登録情報の詳細", 0},
+                         {L::kLabel8, L"拡張子 ： ", SS_RIGHT},
+                         {L::kLabelMark, L"-", SS_NOPREFIX},
+                         {L::kLabel12, L"ﾌﾟﾛｸﾞﾗﾑ ： ", SS_RIGHT},
+                         {L::kLabelProgram, L"-", SS_NOPREFIX},
+                         {L::kLabel10, L"説明 ： ", SS_RIGHT},
+                         {L::kLabelName, L"-", SS_NOPREFIX}});
     // The list's fixed-pitch font has followed the window to its new DPI too.
     LOGFONTW font{};
     GetObjectW(reinterpret_cast<HFONT>(SendDlgItemMessageW(form->hwnd(), L::kListMark, WM_GETFONT, 0, 0)),

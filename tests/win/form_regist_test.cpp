@@ -30,7 +30,8 @@ TEST_F(FormRegistTest, ARefusalIsAStopBoxThenTheFocusGoesToItsBox) {
     const Refusal cases[] = {
         {L"", exe, L"", L"拡張子が未入力です", F::kTextMark},
         {L"txt", L"", L"", L"プログラムが未指定です", F::kTextProgram},
-        {L"txt", exe, std::wstring(11, L'説'), L"名前が長すぎます\r\n20バイト以内で指定してください", F::kTextName},
+        {L"txt", exe, std::wstring(11, L'説'), L"名前が長すぎます\r\n20バイト以内で指定してください",
+         F::kTextName},
         {L"ABCDEFGHIJK", exe, L"", markLong, F::kCommandCancel},
     };
     for (const auto& c : cases) {
@@ -43,7 +44,9 @@ TEST_F(FormRegistTest, ARefusalIsAStopBoxThenTheFocusGoesToItsBox) {
         Fill(form->hwnd(), {c.mark, c.program, c.name});
         boxes.Answer(IDOK);
         Click(form->Control(F::kCommandOk));
-        test::ExpectMessages(boxes.Seen(), {{.text = c.message, .title = L"TOLVARE エラー", .buttons = {IDOK},
+        test::ExpectMessages(boxes.Seen(), {{.text = c.message,
+                                             .title = L"TOLVARE エラー",
+                                             .buttons = {IDOK},
                                              .icon = test::BoxIcon::Stop}});
         EXPECT_TRUE(IsWindow(form->hwnd())) << "the dialog stays open";
         EXPECT_EQ(GetFocus(), form->Control(c.focus));
@@ -127,22 +130,22 @@ TEST_F(FormRegistTest, KeysHintsAndLayoutAreAsDesigned) {
         const auto uId = reinterpret_cast<UINT_PTR>(form->Control(id));
         TTTOOLINFOW info{sizeof info, 0, form->hwnd(), uId, {}, nullptr, nullptr, 0, nullptr};
         // The program box has no tool at all; the others have one with their hint.
-        EXPECT_EQ(SendMessageW(tip, TTM_GETTOOLINFOW, 0, reinterpret_cast<LPARAM>(&info)) != FALSE, !hint.empty());
+        EXPECT_EQ(SendMessageW(tip, TTM_GETTOOLINFOW, 0, reinterpret_cast<LPARAM>(&info)) != FALSE,
+                  !hint.empty());
         if (hint.empty()) continue;
         info.lpszText = text;
         SendMessageW(tip, TTM_GETTEXTW, 256, reinterpret_cast<LPARAM>(&info));
         EXPECT_EQ(std::wstring(text), hint);
     }
-    ExpectLayout(*form,
-                 {{F::kLabel2, L"拡張子 (&M)： ", SS_RIGHT},
-                  {F::kTextMark, L"", 0},
-                  {F::kLabel6, L"ﾌﾟﾛｸﾞﾗﾑ (&P)： ", SS_RIGHT},
-                  {F::kTextProgram, L"", 0},
-                  {F::kCommandBrowse, L"参照(&R)...", 0},
-                  {F::kLabel4, L"説明 (&N)： ", SS_RIGHT},
-                  {F::kTextName, L"", 0},
-                  {F::kCommandOk, L"OK", 0},
-                  {F::kCommandCancel, L"キャンセル", 0}});
+    ExpectLayout(*form, {{F::kLabel2, L"拡張子 (&M)： ", SS_RIGHT},
+                         {F::kTextMark, L"", 0},
+                         {F::kLabel6, L"ﾌﾟﾛｸﾞﾗﾑ (&P)： ", SS_RIGHT},
+                         {F::kTextProgram, L"", 0},
+                         {F::kCommandBrowse, L"参照(&R)...", 0},
+                         {F::kLabel4, L"説明 (&N)： ", SS_RIGHT},
+                         {F::kTextName, L"", 0},
+                         {F::kCommandOk, L"OK", 0},
+                         {F::kCommandCancel, L"キャンセル", 0}});
     // The hints have followed the window to its new DPI as well.
     LOGFONTW font{};
     ASSERT_NE(GetObjectW(reinterpret_cast<HFONT>(SendMessageW(tip, WM_GETFONT, 0, 0)), sizeof font, &font),

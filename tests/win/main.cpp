@@ -12,7 +12,8 @@ int RunSaveChild(const std::wstring& target);
 
 int main(int argc, char** argv) {
     wchar_t target[MAX_PATH] = {};
-    if (GetEnvironmentVariableW(L"TOLVARE_SAVE_CHILD", target, MAX_PATH) != 0) return tolvare::RunSaveChild(target);
+    if (GetEnvironmentVariableW(L"TOLVARE_SAVE_CHILD", target, MAX_PATH) != 0)
+        return tolvare::RunSaveChild(target);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

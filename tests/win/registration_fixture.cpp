@@ -41,7 +41,8 @@ void ExpectLayout(const Window& form, const std::vector<Placement>& design) {
         // Every size comes from twips at the window's DPI: 1440 twips to the inch.
         const auto px = [dpi](int tw) -> LONG { return MulDiv(tw, dpi, 1440); };
         GetClientRect(form.hwnd(), &r);
-        EXPECT_EQ((std::array{r.right, r.bottom}), (std::array{px(form.ClientWidthTw()), px(form.ClientHeightTw())}));
+        EXPECT_EQ((std::array{r.right, r.bottom}),
+                  (std::array{px(form.ClientWidthTw()), px(form.ClientHeightTw())}));
         HWND child = GetWindow(form.hwnd(), GW_CHILD);
         for (const auto& p : design) {
             SCOPED_TRACE(p.id);

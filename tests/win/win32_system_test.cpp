@@ -94,8 +94,8 @@ TEST(StartProcess, ReportsAFailedStartAndRunProgramStartsTheRegisteredProgramOrN
     boxes.Answer(IDOK);
     EXPECT_EQ(RunProgram(missing, L"C:\\a.txt"), 0u);
     ASSERT_EQ(boxes.Seen().size(), 1u);
-    EXPECT_EQ(boxes.Seen()[0].text, L"プログラム起動時にエラーが発生しました\r\n" + missing + L" C:\\a.txt\r\n" +
-                                        sys.ErrorText(ERROR_FILE_NOT_FOUND));
+    EXPECT_EQ(boxes.Seen()[0].text, L"プログラム起動時にエラーが発生しました\r\n" + missing +
+                                        L" C:\\a.txt\r\n" + sys.ErrorText(ERROR_FILE_NOT_FOUND));
 }
 
 TEST(MessageBox, OwnedByTheActiveWindowAndNeverBehindATopmostOne) {
