@@ -19,23 +19,8 @@ for f in "$tolvare" "$floor" "$probe"; do
   [ -f "$f" ] || { echo "launch.sh: $f is missing; build the windows preset first" >&2; exit 1; }
 done
 
-own_prefix=0
-if [ -z "${WINEPREFIX:-}" ]; then
-  source "$root/tools/lib/wine-prefix.sh"
-  tolvare_wine_prefix_create >/dev/null
-  own_prefix=1
-fi
-export WINEDEBUG=-all
-# Inside drive C, as an installed program would be: GetShortPath lists every folder on the path,
-# and a crowded /tmp would be measured instead of TOLVARE.
-work="$(mktemp -d "$WINEPREFIX/drive_c/tolvare-launch.XXXXXX")"
-cleanup() {
-  rm -rf "$work"
-  if [ "$own_prefix" = 1 ]; then tolvare_wine_prefix_destroy; fi
-}
-trap cleanup EXIT
-
-winpath() { printf 'C:%s' "$(printf '%s' "${1#"$WINEPREFIX/drive_c"}" | tr / '\\')"; }
+source "$root/bench/lib.sh"
+bench_workdir launch
 cp "$tolvare" "$floor" "$probe" "$work/"
 : >"$work/a.txt"
 printf '[MARK]\r\nTXT_0=TXT,%s,probe\r\n' "$(winpath "$work/bench_probe.exe")" >"$work/tolvare.ini"

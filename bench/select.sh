@@ -22,21 +22,8 @@ for f in "$tolvare" "$minimal" "$driver" ${BASELINE_EXE:+"$BASELINE_EXE"}; do
   [ -f "$f" ] || { echo "select.sh: $f is missing; build the windows preset first" >&2; exit 1; }
 done
 
-own_prefix=0
-if [ -z "${WINEPREFIX:-}" ]; then
-  source "$root/tools/lib/wine-prefix.sh"
-  tolvare_wine_prefix_create >/dev/null
-  own_prefix=1
-fi
-export WINEDEBUG=-all
-work="$(mktemp -d "$WINEPREFIX/drive_c/tolvare-select.XXXXXX")"
-cleanup() {
-  rm -rf "$work"
-  if [ "$own_prefix" = 1 ]; then tolvare_wine_prefix_destroy; fi
-}
-trap cleanup EXIT
-
-winpath() { printf 'C:%s' "$(printf '%s' "${1#"$WINEPREFIX/drive_c"}" | tr / '\\')"; }
+source "$root/bench/lib.sh"
+bench_workdir select
 cp "$tolvare" "$minimal" "$driver" "$work/"
 mkdir -p "$work/baseline"
 [ -z "${BASELINE_EXE:-}" ] || cp "$BASELINE_EXE" "$work/baseline/tolvare.exe"
