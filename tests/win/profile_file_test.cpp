@@ -138,6 +138,42 @@ TEST_F(ProfileFileTest, LeftoversOfKilledSavesNeverBlockASave) {
     EXPECT_EQ(Names(), (std::vector<std::wstring>{L"tolvare.ini", L"tolvare.ini.bk", L"tolvare.ini.new"}));
 }
 
+// On a disk with room for the new profile but not for a copy of the old one, the save goes
+// through and the earlier backup stays whole (it once became the first 4 KB of the profile).
+TEST_F(ProfileFileTest, AFullDiskNeverDamagesTheBackup) {
+    wchar_t disk[MAX_PATH] = {};
+    if (GetEnvironmentVariableW(L"TOLVARE_FULL_DISK", disk, MAX_PATH) == 0) {
+        GTEST_SKIP() << "needs the small file system tools/test mounts (as root)";
+    }
+    profilePath = std::wstring(disk) + L"\\tolvare.ini";
+    const std::wstring filler = std::wstring(disk) + L"\\filler";
+    std::string big = "[MARK]\r\n";
+    for (int i = 0; big.size() < 100 * 1024; ++i)
+        big += "A" + std::to_string(i) + "_0=A" + std::to_string(i) + ",C:\\a.exe,a\r\n";
+    const std::string backup = "[MARK]\r\nOLD_0=OLD,o,p\r\n";
+    ASSERT_TRUE(test::WriteFileBytes(profilePath + L".bk", backup));
+    Existing(big);
+    // Fill the disk, then give back a little: room for the small new profile only.
+    HANDLE fill = CreateFileW(filler.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(fill, INVALID_HANDLE_VALUE);
+    const std::string chunk(4096, 'x');
+    DWORD written = 0;
+    while (WriteFile(fill, chunk.data(), 4096, &written, nullptr) && written == 4096) {
+    }
+    LARGE_INTEGER size{};
+    GetFileSizeEx(fill, &size);
+    size.QuadPart = std::max<LONGLONG>(0, size.QuadPart - 16 * 1024);
+    SetFilePointerEx(fill, size, nullptr, FILE_BEGIN);
+    SetEndOfFile(fill);
+    CloseHandle(fill);
+    markTable.Rows() = {{L"NEW", L"n", L"m"}};
+    test::DialogAnswerer boxes;  // the failed backup is not reported
+    EXPECT_EQ(SaveMarkProfileAll(markTable), SaveResult::kSaved);
+    EXPECT_EQ(test::ReadFileBytes(profilePath), "[MARK]\r\nNEW_0=NEW,n,m\r\n");
+    EXPECT_EQ(test::ReadFileBytes(profilePath + L".bk"), backup);
+    for (const auto& f : {filler, profilePath, profilePath + L".bk"}) DeleteFileW(f.c_str());
+}
+
 TEST_F(ProfileFileTest, AKilledSaveLeavesTheOldOrTheNewProfileWhole) {
     MarkTable a, b;
     for (int i = 0; i < 3000; ++i) {
