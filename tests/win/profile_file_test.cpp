@@ -148,8 +148,10 @@ TEST_F(ProfileFileTest, AFullDiskNeverDamagesTheBackup) {
     profilePath = std::wstring(disk) + L"\\tolvare.ini";
     const std::wstring filler = std::wstring(disk) + L"\\filler";
     std::string big = "[MARK]\r\n";
-    for (int i = 0; big.size() < 100 * 1024; ++i)
-        big += "A" + std::to_string(i) + "_0=A" + std::to_string(i) + ",C:\\a.exe,a\r\n";
+    for (int i = 0; big.size() < 100 * 1024; ++i) {
+        const std::string n = std::to_string(i);
+        big.append("A").append(n).append("_0=A").append(n).append(",C:\\a.exe,a\r\n");
+    }
     const std::string backup = "[MARK]\r\nOLD_0=OLD,o,p\r\n";
     ASSERT_TRUE(test::WriteFileBytes(profilePath + L".bk", backup));
     Existing(big);
