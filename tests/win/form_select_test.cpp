@@ -90,6 +90,8 @@ struct SelectCase {
     bool ends;
 };
 
+void PrintTo(const SelectCase& c, std::ostream* os) { *os << c.what; }
+
 class FormSelectCases : public FormSelectTest, public ::testing::WithParamInterface<SelectCase> {};
 
 TEST_P(FormSelectCases, ColumnOfNumberedButtonsWhoseChoiceStartsItsRowAndEnds) {

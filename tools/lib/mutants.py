@@ -173,8 +173,11 @@ class Preset:
                         env=native_env() if self is NATIVE else None)
         if code == 0:
             return None
-        for line in out.splitlines():
-            m = re.search(r"Test\s+#\d+: (\S+) .*\*\*\*(\w+)", line)
+        # ctest's closing list names the tests that failed in the end (a skipped test, or one
+        # that passed when run again, is not among them).
+        summary = out.split("The following tests FAILED:", 1)
+        if len(summary) == 2:
+            m = re.search(r"^\s*\d+ - (\S+)(?: .*?)?\((\w+)\)", summary[1], re.M)
             if m:
                 kind = m.group(2).lower()
                 return m.group(1) if kind == "failed" else f"{m.group(1)} ({kind})"
