@@ -168,18 +168,13 @@ int16_t GetMarkProfileAll(MarkTable& table) {
     return table.UBound();
 }
 
-std::wstring LookupProfileValue(std::string_view fileBytes, std::wstring_view section, std::wstring_view key,
-                                std::wstring_view defaultValue) {
-    const std::wstring text = DecodeProfileBytes(fileBytes);
-    return FindValue(ReadSection(SplitLines(text), section), key, defaultValue);
-}
-
 std::wstring GetProfileValue(std::wstring_view section, std::wstring_view key, std::wstring_view defaultValue,
                              const std::wstring& path) {
     std::string bytes;
     SysError err;
     if (Sys().ReadWholeFile(path, bytes, err) != ReadStatus::kOk) return std::wstring(defaultValue);
-    return LookupProfileValue(bytes, section, key, defaultValue);
+    const std::wstring text = DecodeProfileBytes(bytes);
+    return FindValue(ReadSection(SplitLines(text), section), key, defaultValue);
 }
 
 int16_t GetMarkProfile(MarkTable& table, std::wstring_view mark) {

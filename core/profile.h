@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "core/globals.h"
+#include "core/system.h"
 
 namespace tolvare {
 
@@ -43,14 +44,10 @@ void SortMarkTable(MarkTable& table);
 // The value of `key` in `section` of an INI file, or `defaultValue`.
 std::wstring GetProfileValue(std::wstring_view section, std::wstring_view key, std::wstring_view defaultValue,
                              const std::wstring& path);
-// The same lookup over the file's bytes already in memory.
-std::wstring LookupProfileValue(std::string_view fileBytes, std::wstring_view section, std::wstring_view key,
-                                std::wstring_view defaultValue);
 // The n-th (1-based) comma-separated field of a value; empty when there is none.
 std::wstring GetField(std::wstring_view value, int16_t n);
 
 // Beeps and asks Abort, Retry or Ignore about a failed read or write of the profile file.
-struct SysError;
 int ReportProfileFailure(const wchar_t* operation, const SysError& err);
 
 // The profile file's text for a sorted table, exactly as SaveMarkProfileAll writes it.
