@@ -1,62 +1,97 @@
-// tolvare.exe as a user meets it, as a smoke test of the whole: a registered launch through short
-// paths, an unregistered extension registered in the editor and opened, a second start refused.
+// tolvare.exe as a user meets it, as a smoke test of the whole: copies of it and of the probe
+// program (which records its command line) in a folder with a blank in its name, a profile of
+// code page 932 bytes, and three starts: a registered launch through short paths, an unregistered
+// extension registered in the editor and opened, and a second start refused.
 #include "registration/form_regist.h"
-#include "tests/e2e/e2e_fixture.h"
-#include "tests/support/dialog_answerer.h"
-#include "tests/support/expect_message.h"
+#include "tests/support/win_test.h"
 
 namespace tolvare::test {
 namespace {
 
-using E2E = EndToEnd;
+class E2E : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(CopyFileTo(WindowsPathOf(TOLVARE_EXE_PATH), exe_));
+        ASSERT_TRUE(CopyFileTo(WindowsPathOf(TOLVARE_PROBE_PATH), probe_));
+        ASSERT_TRUE(SetEnvironmentVariableW(L"TOLVARE_PROBE_LOG", log_.c_str()));  // inherited
+    }
+    void WriteProfile(const std::wstring& lines) {
+        ASSERT_TRUE(WriteFileBytes(dir_ / L"tolvare.ini", ToCp932(L"[MARK]\r\n" + lines)));
+    }
+    // A visible top-level window of the process with this class or caption; on failure the test
+    // says what the process showed instead.
+    static HWND WaitForWindow(const Process& process, const wchar_t* cls, const wchar_t* caption) {
+        HWND found = nullptr;
+        std::wstring shown;
+        PollUntil([&] {
+            shown.clear();
+            for (HWND w = GetTopWindow(nullptr); w != nullptr && !found; w = GetWindow(w, GW_HWNDNEXT)) {
+                DWORD pid = 0;
+                wchar_t name[64] = {};
+                GetWindowThreadProcessId(w, &pid);
+                if (pid != process.pi.dwProcessId || !IsWindowVisible(w) || !GetClassNameW(w, name, 64))
+                    continue;
+                shown += std::wstring(L" [") + name + L" \"" + WindowText(w) + L"\" " +
+                         WindowText(GetDlgItem(w, 0xFFFF));
+                if ((!cls || lstrcmpW(name, cls) == 0) && (!caption || WindowText(w) == caption)) found = w;
+            }
+            return found != nullptr;
+        });
+        EXPECT_NE(found, nullptr) << "the process " << (process.Exits(0) ? "ended" : "runs")
+                                  << ", showing:" << shown;
+        return found;
+    }
+
+    TempDir dir_{L"tolvare e2e"};
+    const std::wstring exe_ = dir_ / L"tolvare.exe", probe_ = dir_ / L"probe.exe", log_ = dir_ / L"probe.log";
+};
 
 TEST_F(E2E, AShortFormPathOpensWithTheLongExtensionsProgramAsGiven) {
-    // The folder has a blank: the program reaches the command line in its short form.
-    const std::wstring file = MakeFile(dir_.MakeDir(L"a b") + L"\\report file.html");
+    const std::wstring file = dir_.MakeDir(L"a b") + L"\\report file.html";
+    ASSERT_TRUE(WriteFileBytes(file, ""));
     const std::wstring shortFile = ShortPath(file);
     ASSERT_NE(shortFile.find(L'~'), std::wstring::npos) << "the test prefix keeps no short names";
-    WriteProfile({L"HTM_0=HTM," + (dir_ / L"missing.exe") + L",短い", L"HTML_0=HTML," + probe_ + L",長い"});
-    ChildProcess tolvare = StartTolvare(shortFile);
-    EXPECT_TRUE(tolvare.WaitForExit()) << "tolvare.exe is still running";
-    EXPECT_EQ(WaitForProbeLines(1), std::vector<std::wstring>{ShortPath(probe_) + L" " + shortFile});
+    WriteProfile(L"HTM_0=HTM," + (dir_ / L"missing.exe") + L",短い\r\nHTML_0=HTML," + probe_ + L",長い\r\n");
+    EXPECT_TRUE(Process(exe_, shortFile).Exits());
+    EXPECT_EQ(ProbeLog(log_), ShortPath(probe_) + L" " + shortFile + L"\n");
 }
 
 TEST_F(E2E, AnUnregisteredExtensionIsRegisteredInTheEditorThenOpened) {
-    const std::wstring file = MakeFile(dir_ / L"archive.zip");
-    WriteProfile({L"DOC_0=DOC,C:\\doc.exe,文書"});
-    ChildProcess tolvare = StartTolvare(Quoted(file));
-    ASSERT_TRUE(tolvare.WaitForInputIdle());
-    HWND editor = WaitForWindowOf(tolvare.id(), nullptr, L"TOLVARE - 設定(変更)");
-    ASSERT_NE(editor, nullptr) << "the editor never showed";
-    wchar_t mark[64] = {};  // another process's control: ask the control itself
-    SendMessageW(GetDlgItem(editor, FormRegist::kTextMark), WM_GETTEXT, 64, reinterpret_cast<LPARAM>(mark));
+    const std::wstring file = dir_ / L"archive.zip";
+    WriteFileBytes(file, "");
+    WriteProfile(L"DOC_0=DOC,C:\\doc.exe,文書\r\n");
+    const Process tolvare(exe_, Quoted(file));
+    HWND editor = WaitForWindow(tolvare, nullptr, L"TOLVARE - 設定(変更)");
+    ASSERT_NE(editor, nullptr);
+    // Another process's edit box: read and set through the control itself.
+    wchar_t mark[16] = {};
+    SendMessageW(GetDlgItem(editor, FormRegist::kTextMark), WM_GETTEXT, 16, reinterpret_cast<LPARAM>(mark));
     EXPECT_STREQ(mark, L"ZIP");
     SendMessageW(GetDlgItem(editor, FormRegist::kTextProgram), WM_SETTEXT, 0,
                  reinterpret_cast<LPARAM>(probe_.c_str()));
     PostMessageW(GetDlgItem(editor, FormRegist::kCommandOk), BM_CLICK, 0, 0);
-    EXPECT_EQ(WaitForProbeLines(1), std::vector<std::wstring>{ShortPath(probe_) + L" " + file});
-    EXPECT_TRUE(tolvare.WaitForExit());
-    EXPECT_EQ(ReadFileBytes(profile_),
+    EXPECT_EQ(ProbeLog(log_), ShortPath(probe_) + L" " + file + L"\n");
+    EXPECT_TRUE(tolvare.Exits());
+    EXPECT_EQ(ReadFileBytes(dir_ / L"tolvare.ini"),
               ToCp932(L"[MARK]\r\nDOC_0=DOC,C:\\doc.exe,文書\r\nZIP_0=ZIP," + probe_ + L",probe.exe\r\n"));
 }
 
-TEST_F(E2E, ASecondStartOnTheSameProfileIsRefused) {
-    const std::wstring file = MakeFile(dir_ / L"c.txt");
-    WriteProfile({L"TXT_0=TXT," + probe_ + L",プローブ"});
-    ChildProcess first = StartTolvare(L"");  // no file: the list stays open
-    ASSERT_TRUE(first.WaitForInputIdle());
-    // A renamed copy beside the first works on the same profile: it is refused as well.
-    const std::wstring other = dir_ / L"other.exe";
+TEST_F(E2E, ASecondStartOnTheSameProfileIsRefusedHoweverItsPathIsSpelled) {
+    WriteProfile(L"TXT_0=TXT," + probe_ + L",プローブ\r\n");
+    const Process first(exe_, L"");  // no file: the list stays open
+    ASSERT_NE(WaitForWindow(first, nullptr, L"TOLVARE - 登録リスト"), nullptr);
+    // A renamed copy beside it, started by its short path, works on the same profile.
+    const std::wstring other = dir_ / L"other copy.exe";
     ASSERT_TRUE(CopyFileTo(exe_, other));
-    ChildProcess second = ChildProcess::Start(other, Quoted(other) + L" " + Quoted(file));
-    HWND box = WaitForBoxOf(second.id());
-    ASSERT_NE(box, nullptr) << "the second instance showed no message";
-    ExpectMessage(ReadBox(box),
-                  {.text = L"ﾌﾟﾛｸﾞﾗﾑの二重起動は出来ません", .title = L"TOLVARE", .buttons = {IDOK}});
-    PressButton(box, IDOK);
-    EXPECT_TRUE(second.WaitForExit());
-    EXPECT_TRUE(first.Running());
-    EXPECT_TRUE(ProbeLines().empty()) << "the second instance launched a program";
+    const Process second(ShortPath(other), Quoted(dir_ / L"c.txt"));
+    HWND box = WaitForWindow(second, L"#32770", nullptr);
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(std::tuple(ReadBox(box).text, ReadBox(box).title),
+              std::tuple(L"ﾌﾟﾛｸﾞﾗﾑの二重起動は出来ません", L"TOLVARE"));
+    Press(box, IDOK);
+    EXPECT_TRUE(second.Exits());
+    EXPECT_FALSE(first.Exits(0)) << "the first instance ended";
+    EXPECT_FALSE(ReadFileBytes(log_)) << "the second instance launched a program";
 }
 
 // Explorer's "Open with" list names the exe by its description, in the user's language or in
@@ -65,13 +100,15 @@ TEST(VersionResource, BothLanguagesDescribeTheExe) {
     const std::wstring exe = WindowsPathOf(TOLVARE_EXE_PATH);
     DWORD ignored = 0;
     std::vector<char> info(GetFileVersionInfoSizeW(exe.c_str(), &ignored));
-    ASSERT_FALSE(info.empty());
-    ASSERT_TRUE(GetFileVersionInfoW(exe.c_str(), 0, static_cast<DWORD>(info.size()), info.data()));
+    ASSERT_TRUE(!info.empty() &&
+                GetFileVersionInfoW(exe.c_str(), 0, static_cast<DWORD>(info.size()), info.data()));
     for (const wchar_t* block : {L"041104B0", L"040904B0"}) {
-        const std::wstring key = std::wstring(L"\\StringFileInfo\\") + block + L"\\FileDescription";
         void* value = nullptr;
         UINT chars = 0;
-        ASSERT_TRUE(VerQueryValueW(info.data(), key.c_str(), &value, &chars));
+        ASSERT_TRUE(
+            VerQueryValueW(info.data(),
+                           (std::wstring(L"\\StringFileInfo\\") + block + L"\\FileDescription").c_str(),
+                           &value, &chars));
         EXPECT_EQ(std::wstring(static_cast<const wchar_t*>(value)),
                   L"TOLVARE - 拡張子ごとのアプリケーション起動");
     }

@@ -1,138 +1,103 @@
 // What every window gets from the window base, seen through the three windows as the program
-// opens them: a creation that fails part-way leaves nothing behind, and each window is centred on
-// the work area of the monitor the user is at.
-#include "win32/window.h"
-
-#include <memory>
-#include <string>
-#include <vector>
-
-#include "core/globals.h"
+// opens them: centred on the work area under the pointer, nothing left behind by a creation that
+// fails part-way, and no font left over once a window is gone.
 #include "launcher/form_select.h"
 #include "registration/form_list.h"
 #include "registration/form_regist.h"
-#include "tests/win/registration_fixture.h"
+#include "tests/support/win_test.h"
 
-namespace tolvare::testing {
+namespace tolvare {
 namespace {
 
-// This thread's windows of a TOLVARE window class, shown or hidden.
-std::vector<HWND> OurWindows(const wchar_t* className) {
-    struct Search {
-        const wchar_t* cls;
-        std::vector<HWND> found;
-    } search{className, {}};
-    EnumThreadWindows(
-        GetCurrentThreadId(),
-        [](HWND hwnd, LPARAM param) -> BOOL {
-            auto* s = reinterpret_cast<Search*>(param);
-            wchar_t cls[64] = {};
-            GetClassNameW(hwnd, cls, 64);
-            if (lstrcmpW(cls, s->cls) == 0) s->found.push_back(hwnd);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    return search.found;
-}
+using namespace tolvare::test;
+using WindowBaseTest = WinTest;
 
-// The control class whose creation the CBT hook refuses, as CreateWindowExW names it.
-const wchar_t* refusedClass = nullptr;
+const wchar_t* refusedClass = nullptr;  // the control class whose creation the hook refuses
+bool closeOnCreate = false;             // the hook closes each new window from its own modal loop
 
-LRESULT CALLBACK RefuseOneClass(int code, WPARAM wParam, LPARAM lParam) {
+LRESULT CALLBACK Meddle(int code, WPARAM wParam, LPARAM lParam) {
     if (code == HCBT_CREATEWND) {
         const wchar_t* cls = reinterpret_cast<CBT_CREATEWNDW*>(lParam)->lpcs->lpszClass;
         // With Common Controls 6 the name may carry its version: "6.0.2600.2982!Listbox".
-        if (!IS_INTRESOURCE(cls)) {
+        if (!IS_INTRESOURCE(cls) && refusedClass != nullptr) {
             if (const wchar_t* bang = wcsrchr(cls, L'!')) cls = bang + 1;
             if (lstrcmpiW(cls, refusedClass) == 0) return 1;
         }
+        if (closeOnCreate && GetParent(reinterpret_cast<HWND>(wParam)) == nullptr) {
+            PostMessageW(reinterpret_cast<HWND>(wParam), WM_CLOSE, 0, 0);
+        }
     }
     return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+// The program's windows on this thread of a class, shown or hidden.
+std::vector<HWND> Ours(const wchar_t* className) {
+    std::pair<const wchar_t*, std::vector<HWND>> search{className, {}};
+    EnumThreadWindows(
+        GetCurrentThreadId(),
+        [](HWND hwnd, LPARAM param) -> BOOL {
+            auto* s = reinterpret_cast<decltype(search)*>(param);
+            wchar_t cls[64] = {};
+            if (GetClassNameW(hwnd, cls, 64) && lstrcmpW(cls, s->first) == 0) s->second.push_back(hwnd);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.second;
 }
 
 struct Opening {
     const char* what;
     void (*show)();
     const wchar_t* className;
-    const wchar_t* refused;
+    const wchar_t* control;  // one of its controls
 };
-
 const Opening kOpenings[] = {
-    {"list from start-up", [] { ShowFormList(false); }, FormList::kClassName, L"LISTBOX"},
-    {"editor", [] { ShowFormRegist(); }, FormRegist::kClassName, L"EDIT"},
+    {"list", [] { ShowFormList(false); }, FormList::kClassName, L"LISTBOX"},
     {"selection", [] { ShowFormSelect(); }, L"TolvareFormSelect", L"BUTTON"},
+    {"editor", [] { ShowFormRegist(); }, FormRegist::kClassName, L"EDIT"},
 };
 
-using WindowBaseTest = RegistrationTest;
-
-TEST_F(WindowBaseTest, AWindowWhoseControlsCannotBeCreatedIsDestroyed) {
-    // A window left hidden would keep the program, and with it the single-instance lock, alive.
+TEST_F(WindowBaseTest, AWindowIsCentredOrDestroyedWholeAndFreesItsFonts) {
+    RECT saved{}, work{};  // a taskbar that takes part of the screen
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &saved, 0);
+    RECT smaller{saved.left + 120, saved.top + 60, saved.right - 40, saved.bottom - 100};
+    SystemParametersInfoW(SPI_SETWORKAREA, 0, &smaller, 0);
+    POINT pointer{};
+    GetCursorPos(&pointer);
+    MONITORINFO monitor{sizeof monitor, {}, {}, 0};
+    GetMonitorInfoW(MonitorFromPoint(pointer, MONITOR_DEFAULTTONEAREST), &monitor);
+    work = monitor.rcWork;
     markTable.Rows() = {{L"TXT", L"C:\\a.exe", L"a"}, {L"TXT", L"C:\\b.exe", L"b"}};
-    markCount = 2;
-    selectCount = 2;
+    markCount = selectCount = 2;
+    HHOOK hook = SetWindowsHookExW(WH_CBT, Meddle, nullptr, GetCurrentThreadId());
     for (const auto& o : kOpenings) {
         SCOPED_TRACE(o.what);
-        refusedClass = o.refused;
-        HHOOK hook = SetWindowsHookExW(WH_CBT, RefuseOneClass, nullptr, GetCurrentThreadId());
-        ASSERT_NE(hook, nullptr);
+        if (o.className != FormRegist::kClassName) {  // the modeless ones stay open to be measured
+            o.show();
+            const auto windows = Ours(o.className);
+            ASSERT_EQ(windows.size(), 1u);
+            RECT r{};
+            GetWindowRect(windows[0], &r);
+            EXPECT_NEAR(r.left, work.left + (work.right - work.left - (r.right - r.left)) / 2, 1);
+            EXPECT_NEAR(r.top, work.top + (work.bottom - work.top - (r.bottom - r.top)) / 2, 1);
+            DestroyWindow(windows[0]);
+        }
+        // A window left hidden would keep the program, and with it the instance lock, alive.
+        refusedClass = o.control;
         o.show();
-        UnhookWindowsHookEx(hook);
+        refusedClass = nullptr;
         Pump();
         EXPECT_FALSE(Window::AnyOpen());
-        EXPECT_EQ(OurWindows(o.className).size(), 0u);
+        EXPECT_TRUE(Ours(o.className).empty());
         TakeQuit();
     }
-}
-
-// Shrinks the work area (a taskbar) for the test's duration, where the platform lets it.
-class WorkArea {
-public:
-    WorkArea() {
-        SystemParametersInfoW(SPI_GETWORKAREA, 0, &saved_, 0);
-        RECT smaller{saved_.left + 120, saved_.top + 60, saved_.right - 40, saved_.bottom - 100};
-        SystemParametersInfoW(SPI_SETWORKAREA, 0, &smaller, 0);
-    }
-    ~WorkArea() { SystemParametersInfoW(SPI_SETWORKAREA, 0, &saved_, 0); }
-
-private:
-    RECT saved_{};
-};
-
-TEST_F(WindowBaseTest, EveryWindowIsCentredOnTheWorkAreaOfTheMonitorUnderThePointer) {
-    WorkArea shrunk;
-    POINT pointer{};
-    ASSERT_TRUE(GetCursorPos(&pointer));
-    MONITORINFO monitor{sizeof monitor, {}, {}, 0};
-    ASSERT_TRUE(GetMonitorInfoW(MonitorFromPoint(pointer, MONITOR_DEFAULTTONEAREST), &monitor));
-    const RECT& work = monitor.rcWork;
-    markTable.Rows() = {{L"TXT", L"C:\\a.exe", L"a"}, {L"TXT", L"C:\\b.exe", L"b"}};
-    markCount = 2;
-    selectCount = 2;
-    std::unique_ptr<FormRegist> editor;
-    const Opening openings[] = {
-        kOpenings[0],
-        kOpenings[2],
-        // The editor is modal: open the one that Form_Load prepares, without its loop.
-        {"editor", nullptr, FormRegist::kClassName, nullptr},
-    };
-    for (const auto& o : openings) {
-        SCOPED_TRACE(o.what);
-        if (o.show != nullptr) {
-            o.show();
-        } else {
-            editor = Open<FormRegist>(markTable.Rows());
-        }
-        const auto windows = OurWindows(o.className);
-        ASSERT_EQ(windows.size(), 1u);
-        RECT r{};
-        GetWindowRect(windows[0], &r);
-        EXPECT_NEAR(r.left, work.left + (work.right - work.left - (r.right - r.left)) / 2, 1);
-        EXPECT_NEAR(r.top, work.top + (work.bottom - work.top - (r.bottom - r.top)) / 2, 1);
-        DestroyWindow(windows[0]);
-        Pump();
-        TakeQuit();
-    }
+    SystemParametersInfoW(SPI_SETWORKAREA, 0, &saved, 0);
+    closeOnCreate = true;
+    for (int i = 0; i < 3; ++i) ShowFormRegist();
+    closeOnCreate = false;
+    UnhookWindowsHookEx(hook);
+    EXPECT_EQ(Window::FontsAlive(), 0);
 }
 
 }  // namespace
-}  // namespace tolvare::testing
+}  // namespace tolvare

@@ -1,0 +1,229 @@
+// The Windows tests' shared helpers: see win_test.h.
+#include "tests/support/win_test.h"
+
+#include <array>
+
+#include "core/system.h"
+#include "launcher/form_select.h"
+#include "registration/form_list.h"
+#include "registration/form_regist.h"
+#include "win32/win32_system.h"
+
+namespace tolvare::test {
+namespace {
+
+std::wstring Decode(UINT codePage, std::string_view bytes) {
+    std::wstring text(bytes.size(), L'\0');
+    text.resize(
+        static_cast<size_t>(MultiByteToWideChar(codePage, 0, bytes.data(), static_cast<int>(bytes.size()),
+                                                text.data(), static_cast<int>(text.size()))));
+    return text;
+}
+
+thread_local Boxes* answering = nullptr;
+constexpr wchar_t kHandled[] = L"TolvareTestAnswered";
+
+}  // namespace
+
+std::string ToCp932(std::wstring_view text) {
+    BOOL lossy = FALSE;
+    std::string bytes(text.size() * 2, '\0');
+    bytes.resize(static_cast<size_t>(WideCharToMultiByte(932, WC_NO_BEST_FIT_CHARS, text.data(),
+                                                         static_cast<int>(text.size()), bytes.data(),
+                                                         static_cast<int>(bytes.size()), nullptr, &lossy)));
+    if (lossy) ADD_FAILURE() << "test data does not survive code page 932: " << std::wstring(text);
+    return bytes;
+}
+std::wstring FromCp932(std::string_view bytes) { return Decode(932, bytes); }
+std::wstring FromUtf8(std::string_view bytes) { return Decode(CP_UTF8, bytes); }
+
+std::wstring ShortPath(const std::wstring& path) {
+    wchar_t result[MAX_PATH];
+    const DWORD n = GetShortPathNameW(path.c_str(), result, MAX_PATH);
+    return n == 0 || n >= MAX_PATH ? path : std::wstring(result, n);
+}
+
+std::wstring WindowsPathOf(std::string_view buildPath) {
+    std::wstring path = FromUtf8(buildPath);
+    for (wchar_t& c : path) c = c == L'/' ? L'\\' : c;
+    return !path.empty() && path.front() == L'\\' ? L"Z:" + path : path;
+}
+
+bool PollUntil(const std::function<bool()>& ready, DWORD timeoutMs) {
+    for (const ULONGLONG end = GetTickCount64() + timeoutMs; !ready(); Sleep(20)) {
+        if (GetTickCount64() >= end) return false;
+    }
+    return true;
+}
+
+Process::Process(const std::wstring& exe, const std::wstring& arguments) {
+    std::wstring line = Quoted(exe) + L" " + arguments;
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
+    EXPECT_TRUE(
+        CreateProcessW(exe.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
+        << GetLastError();
+}
+
+Process::~Process() {
+    if (!Exits(0)) TerminateProcess(pi.hProcess, 1), Exits();
+    CloseHandle(pi.hProcess);
+    CloseHandle(pi.hThread);
+}
+
+std::wstring ProbeLog(const std::wstring& log) {
+    std::optional<std::string> bytes;
+    PollUntil([&] { return (bytes = ReadFileBytes(log)) && bytes->ends_with('\n'); }, 5000);
+    return FromUtf8(bytes.value_or(""));
+}
+
+void PrintTo(const Box& box, std::ostream* os) {
+    *os << "\"" << ::testing::PrintToString(box.title) << "\" " << box.icon << " "
+        << ::testing::PrintToString(box.buttons) << " " << ::testing::PrintToString(box.text);
+}
+
+Box ReadBox(HWND dlg) {
+    Box box{WindowText(GetDlgItem(dlg, 0xFFFF)), WindowText(dlg), '-', {}};
+    if (HWND icon = GetDlgItem(dlg, 0x440)) {
+        const auto shown = reinterpret_cast<HICON>(SendMessageW(icon, STM_GETICON, 0, 0));
+        box.icon = '?';
+        for (auto [id, letter] :
+             {std::pair{IDI_HAND, 'S'}, {IDI_QUESTION, 'Q'}, {IDI_EXCLAMATION, 'E'}, {IDI_ASTERISK, 'I'}}) {
+            if (shown != nullptr && LoadIconW(nullptr, id) == shown) box.icon = letter;
+        }
+    }
+    for (int id = IDOK; id <= IDNO; ++id) {
+        if (GetDlgItem(dlg, id)) box.buttons.push_back(id);
+    }
+    return box;
+}
+
+void Press(HWND dlg, int id) {
+    PostMessageW(dlg, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dlg, id)));
+}
+
+Boxes::Boxes() : hook_(SetWindowsHookExW(WH_CBT, Hook, nullptr, GetCurrentThreadId())), outer_(answering) {
+    EXPECT_NE(hook_, nullptr);
+    answering = this;
+}
+
+Boxes::~Boxes() {
+    UnhookWindowsHookEx(hook_);
+    answering = outer_;
+    EXPECT_EQ(unexpected_, 0) << "dialogs came that the test did not answer: "
+                              << ::testing::PrintToString(seen);
+    EXPECT_TRUE(answers_.empty()) << answers_.size() << " answer(s) left: no dialog came for them";
+}
+
+LRESULT CALLBACK Boxes::Hook(int code, WPARAM wParam, LPARAM lParam) {
+    // Creation sees every top-level dialog even when another process has the foreground;
+    // activation is the second chance. The timer fires in the dialog's own modal loop.
+    HWND hwnd = reinterpret_cast<HWND>(wParam);
+    wchar_t cls[16] = {};
+    const bool topLevel =
+        code == HCBT_ACTIVATE ||
+        (code == HCBT_CREATEWND && !(reinterpret_cast<CBT_CREATEWNDW*>(lParam)->lpcs->style & WS_CHILD));
+    if (topLevel && answering && GetClassNameW(hwnd, cls, 16) && lstrcmpW(cls, L"#32770") == 0 &&
+        !GetPropW(hwnd, kHandled)) {
+        SetPropW(hwnd, kHandled, reinterpret_cast<HANDLE>(1));  // a box is activated again and again
+        SetTimer(hwnd, 0x7A11, 30, Timer);
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+void CALLBACK Boxes::Timer(HWND dlg, UINT, UINT_PTR id, DWORD) {
+    KillTimer(dlg, id);
+    Boxes* self = answering;
+    if (self == nullptr || !IsWindow(dlg) || (self->custom && self->custom(dlg))) return;
+    Box box = ReadBox(dlg);
+    int answer = 0;
+    if (!self->answers_.empty()) {
+        answer = self->answers_.front();
+        self->answers_.pop_front();
+    }
+    const auto has = [&](int id) {
+        return std::find(box.buttons.begin(), box.buttons.end(), id) != box.buttons.end();
+    };
+    if (!has(answer)) {
+        ++self->unexpected_;
+        answer = IDCANCEL;
+        for (int safest : {IDNO, IDABORT, IDOK, IDCANCEL}) answer = has(safest) ? safest : answer;
+    }
+    Press(dlg, answer);
+    self->seen.push_back(std::move(box));
+}
+
+void WinTest::SetUp() {
+    static Win32System system({ShowFormList, ShowFormRegist, ShowFormSelect});
+    SetSystem(&system);
+    profilePath = Profile();
+    markTable.Erase();
+    markCount = selectedMark = editorCaller = 0;
+    TakeQuit();
+}
+
+void WinTest::Pump() {
+    for (MSG msg; PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE);) DispatchMessageW(&msg);
+}
+
+void WinTest::PumpFor(DWORD ms) {
+    for (const ULONGLONG end = GetTickCount64() + ms; GetTickCount64() <= end;) {
+        Sys().WaitForEvents(10);
+        TakeQuit();  // a closed last window ends the program
+    }
+}
+
+bool WinTest::TakeQuit() {
+    MSG msg;
+    return PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE) != FALSE;
+}
+
+void WinTest::Key(HWND to, UINT message, WPARAM key) {
+    MSG msg{to, message, key, message == WM_SYSCHAR ? 0x20000000 : 0, 0, {}};  // Alt held for WM_SYSCHAR
+    if (!Window::PreTranslate(&msg)) DispatchMessageW(&msg);
+    Pump();
+}
+
+MarkRecord WinTest::Shown(HWND editor) {
+    return {WindowText(GetDlgItem(editor, FormRegist::kTextMark)),
+            WindowText(GetDlgItem(editor, FormRegist::kTextProgram)),
+            WindowText(GetDlgItem(editor, FormRegist::kTextName))};
+}
+
+void WinTest::Fill(HWND editor, const MarkRecord& row) {
+    SetDlgItemTextW(editor, FormRegist::kTextMark, row.mark.c_str());
+    SetDlgItemTextW(editor, FormRegist::kTextProgram, row.program.c_str());
+    SetDlgItemTextW(editor, FormRegist::kTextName, row.name.c_str());
+}
+
+void ExpectLayout(const Window& form, const std::vector<Placement>& design) {
+    for (int dpi : {96, 144}) {
+        SCOPED_TRACE(dpi);
+        RECT r{};
+        GetWindowRect(form.hwnd(), &r);
+        if (form.dpi() != dpi) {
+            SendMessageW(form.hwnd(), WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&r));
+        }
+        ASSERT_EQ(form.dpi(), dpi);
+        const auto px = [dpi](int tw) -> LONG { return MulDiv(tw, dpi, 1440); };  // 1440 twips an inch
+        GetClientRect(form.hwnd(), &r);
+        EXPECT_EQ((std::array{r.right, r.bottom}),
+                  (std::array{px(form.ClientWidthTw()), px(form.ClientHeightTw())}));
+        HWND child = GetWindow(form.hwnd(), GW_CHILD);
+        for (const auto& p : design) {
+            SCOPED_TRACE(p.id);
+            ASSERT_NE(child, nullptr);
+            EXPECT_EQ(GetDlgCtrlID(child), p.id) << "children in tab order";
+            EXPECT_EQ(WindowText(child), p.text);
+            EXPECT_EQ(GetWindowLongW(child, GWL_STYLE) & p.style, p.style);
+            const RectTw tw = form.PlacedRect(child);
+            GetWindowRect(child, &r);
+            MapWindowPoints(nullptr, form.hwnd(), reinterpret_cast<POINT*>(&r), 2);
+            EXPECT_EQ((std::array{r.left, r.top, r.right, r.bottom}),
+                      (std::array{px(tw.left), px(tw.top), px(tw.left + tw.width), px(tw.top + tw.height)}));
+            child = GetWindow(child, GW_HWNDNEXT);
+        }
+    }
+}
+
+}  // namespace tolvare::test

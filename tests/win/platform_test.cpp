@@ -1,0 +1,188 @@
+// The Win32 layer against the real platform: the command line, names and files, processes,
+// message boxes, and the profile file as the platform's own reader sees it, killed saves included.
+#include <windows.h>
+#undef MessageBox
+
+#include <random>
+
+#include "core/paths.h"
+#include "tests/support/win_test.h"
+#include "win32/win32_system.h"
+#include "win32/window_registry.h"
+
+namespace tolvare {
+namespace {
+
+using namespace tolvare::test;
+using PlatformTest = WinTest;
+
+TEST(ArgumentsOf, KeepsEverythingAfterTheProgramNameAndItsBlanks) {
+    const std::pair<const wchar_t*, const wchar_t*> cases[] = {
+        {L"\"C:\\Program Files\\t.exe\" C:\\a b\\c.txt", L"C:\\a b\\c.txt"},
+        {L"C:\\t.exe   \"C:\\x y.txt\"  ", L"\"C:\\x y.txt\"  "},
+        {L"t.exe \t a\t b \t", L"a\t b \t"},
+        {L"C:\\\"a b\"\\t.exe z", L"z"},
+        {L"\"C:\\a b\\t.exe\"", L""},
+        {L"", L""},
+    };
+    for (const auto& [line, args] : cases) EXPECT_EQ(ArgumentsOf(line), args) << line;
+}
+
+TEST_F(PlatformTest, AnUnreadableProfileAndAProgramThatIsNotThereAreFailures) {
+    // A folder in the profile's place is unreadable, not missing: nothing may be saved over it.
+    for (const auto& [path, status] : {std::pair{dir_ / L"no\\none.ini", ReadStatus::kNotFound},
+                                       std::pair{dir_.path(), ReadStatus::kFailed}}) {
+        std::string bytes;
+        SysError err;
+        EXPECT_EQ(Sys().ReadWholeFile(path, bytes, err), status) << path;
+    }
+    // Given this unquoted line the platform itself would start the My.exe that happens to exist.
+    ASSERT_TRUE(CopyFileTo(WindowsPathOf(TOLVARE_PROBE_PATH), dir_ / L"My.exe"));
+    const std::wstring missing = dir_ / L"My App\\missing.exe";
+    boxes.Answer(IDOK);
+    EXPECT_EQ(RunProgram(missing, L"C:\\a.txt"), 0u);
+    EXPECT_EQ(boxes.seen, (std::vector<Box>{{L"プログラム起動時にエラーが発生しました\r\n" + missing +
+                                                 L" C:\\a.txt\r\n" + Sys().ErrorText(ERROR_FILE_NOT_FOUND),
+                                             L"TOLVARE",
+                                             'S',
+                                             {IDOK}}}));
+}
+
+TEST_F(PlatformTest, BoxesAreOwnedByTheFrontWindowAndNeverBehindATopmostOne) {
+    HWND owner = nullptr;
+    bool topmost = false;
+    boxes.custom = [&](HWND dlg) {
+        owner = GetWindow(dlg, GW_OWNER);
+        topmost = (GetWindowLongPtrW(dlg, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
+        return false;  // and answer it as a box
+    };
+    const auto popup = [](DWORD exStyle) {
+        HWND w = CreateWindowExW(exStyle | WS_EX_NOACTIVATE, L"STATIC", L"", WS_POPUP, 0, 0, 50, 50, nullptr,
+                                 nullptr, nullptr, nullptr);
+        ShowWindow(w, SW_SHOWNOACTIVATE);
+        return w;
+    };
+    // With none active, the newest of the program's windows that can take input owns the box.
+    HWND front = popup(0), disabled = popup(0);
+    RegisterProgramWindow(front);
+    RegisterProgramWindow(disabled);
+    EnableWindow(disabled, FALSE);
+    ASSERT_EQ(GetActiveWindow(), nullptr);
+    EXPECT_EQ(Window::FrontWindow(), front);
+    boxes.Answer(IDYES).Answer(IDOK);
+    EXPECT_EQ(Sys().MessageBox(L"text", L"TOLVARE", kMbYesNo | kMbIconQuestion), kIdYes);
+    EXPECT_EQ(owner, front);
+    EXPECT_FALSE(topmost);
+    for (HWND w : {front, disabled}) ForgetProgramWindow(w), DestroyWindow(w);
+    // With none at all, a box still stands in front of a topmost window.
+    HWND top = popup(WS_EX_TOPMOST);
+    ASSERT_EQ(GetActiveWindow(), nullptr);
+    EXPECT_EQ(Sys().MessageBox(L"text", L"TOLVARE", kMbOk), kIdOk);
+    EXPECT_EQ(owner, nullptr);
+    EXPECT_TRUE(topmost);
+    DestroyWindow(top);
+}
+
+MarkTable Rows(const wchar_t* mark, int count) {
+    MarkTable table;
+    for (int i = 0; i < count; ++i) table.Append({mark + std::to_wstring(i), L"C:\\a.exe", L"a"});
+    SortMarkTable(table);  // as a save writes it
+    return table;
+}
+
+TEST_F(PlatformTest, TheReaderAgreesWithGetPrivateProfileStringOnEverySavedFile) {
+    ASSERT_EQ(GetACP(), 932u) << "the test prefix must run with the Japanese ANSI code page";
+    const wchar_t* marks[] = {L"TXT", L"txt", L"'A", L"ｶﾅ", L"拡張", L"A_0", L"X'"};
+    const wchar_t* values[] = {L"",
+                               L"エディタ",
+                               L" C:\\Program Files\\x.exe ",
+                               L"\\\\server\\ツール.exe",
+                               L"'q'",
+                               L"\"C:\\a b\\c.exe\"",
+                               L"a=b;c[d]",
+                               L"ｴﾃﾞｨﾀ"};
+    std::mt19937 random(932);
+    GetMarkProfileAll(markTable);
+    for (int round = 0; round < 40; ++round) {
+        markTable.Erase();
+        for (int i = 1 + static_cast<int>(random() % 25); i > 0; --i) {
+            markTable.Append({marks[random() % 7], values[random() % 8], values[random() % 8]});
+        }
+        SaveMarkProfileAll(markTable);
+        std::vector<std::wstring> keys = {L"NONE_0", L"TXT_10", L"txt_0", L" TXT_0"};
+        for (const auto& line : ProfileLines(markTable)) keys.push_back(line.substr(0, line.find(L'=')));
+        for (const auto& key : keys) {
+            char value[255] = {};
+            const DWORD n = GetPrivateProfileStringA("MARK", ToCp932(key).c_str(), "nodata", value,
+                                                     sizeof value, ToCp932(profilePath).c_str());
+            ASSERT_EQ(GetProfileValue(L"MARK", key, L"nodata", profilePath), FromCp932({value, n}))
+                << "round " << round << " key " << ::testing::PrintToString(key);
+        }
+    }
+}
+
+TEST_F(PlatformTest, AReadOnlyProfileIsLeftAsItWas) {
+    const std::string old = "[MARK]\r\nOLD_0=OLD,o,p\r\n";
+    ASSERT_TRUE(WriteFileBytes(profilePath, old));
+    GetMarkProfileAll(markTable);
+    ASSERT_TRUE(SetFileAttributesW(profilePath.c_str(), FILE_ATTRIBUTE_READONLY));
+    markTable.Append({L"NEW", L"n", L"m"});
+    boxes.Answer(IDABORT);
+    SaveMarkProfileAll(markTable);
+    SetFileAttributesW(profilePath.c_str(), FILE_ATTRIBUTE_NORMAL);
+    EXPECT_EQ(Bytes(profilePath), old);
+    ASSERT_EQ(boxes.seen.size(), 1u);
+    EXPECT_EQ(boxes.seen[0].text.rfind(L"SaveMarkProfileAll:\r\n", 0), 0u) << boxes.seen[0].text;
+    EXPECT_EQ(boxes.seen[0].title, L"TOLVARE エラー");
+}
+
+TEST_F(PlatformTest, AKilledSaveLeavesTheOldOrTheNewProfileWhole) {
+    std::string bytesA, bytesB;
+    for (const auto& l : ProfileLines(Rows(L"A", 3000))) bytesA += ToCp932(l) + "\r\n";
+    for (const auto& l : ProfileLines(Rows(L"B", 3000))) bytesB += ToCp932(l) + "\r\n";
+    ASSERT_TRUE(WriteFileBytes(profilePath, bytesA));
+    // A reader that denied deletion would fail the child's rename, and its question stop the child.
+    const auto read = [this] {
+        std::string bytes(4 << 20, '\0');
+        DWORD got = 0;
+        HANDLE f = CreateFileW(profilePath.c_str(), GENERIC_READ,
+                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                               0, nullptr);
+        if (f == INVALID_HANDLE_VALUE) return std::string("(none)");
+        ReadFile(f, bytes.data(), static_cast<DWORD>(bytes.size()), &got, nullptr);
+        CloseHandle(f);
+        return bytes.substr(0, got);
+    };
+    wchar_t self[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, self, MAX_PATH);
+    SetEnvironmentVariableW(L"TOLVARE_SAVE_CHILD", profilePath.c_str());
+    std::mt19937 random(5);
+    for (int kill = 0; kill < 6; ++kill) {
+        {
+            const Process child(self, L"");
+            // However slow the machine, the kills land among saves, after a first whole one.
+            ASSERT_TRUE(kill > 0 || PollUntil([&] { return read() == bytesB; }, 20000)) << "no save finished";
+            Sleep(random() % 400);
+        }
+        const std::string now = Bytes(profilePath);
+        EXPECT_TRUE(now == bytesA || now == bytesB) << "kill " << kill << ": " << now.size() << " bytes";
+    }
+    SetEnvironmentVariableW(L"TOLVARE_SAVE_CHILD", nullptr);
+}
+
+}  // namespace
+
+// The other half of the killed-save test: this program, started with TOLVARE_SAVE_CHILD set, saves
+// two tables in turn until it is killed (see main.cpp).
+int RunSaveChild(const std::wstring& target) {
+    Win32System system;
+    SetSystem(&system);
+    profilePath = target;
+    GetMarkProfileAll(markTable);
+    for (int i = 0;; ++i) {
+        markTable = Rows(i % 2 ? L"A" : L"B", 3000);
+        SaveMarkProfileAll(markTable);
+    }
+}
+
+}  // namespace tolvare
