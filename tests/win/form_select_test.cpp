@@ -146,15 +146,17 @@ TEST_F(FormSelectTest, AFailedStartAsksThenYesListsEveryRegistrationModallyAndBo
         exits = 0;
         HWND hwnd = Show(2);
         static std::vector<std::wstring> listed;  // read from inside the list's modal loop
+        static HWND select;
         listed.clear();
+        select = hwnd;
         boxes.seen.clear();
         boxes.Answer(IDOK).Answer(answer);
         const UINT_PTR timer = SetTimer(nullptr, 0, 20, [](HWND, UINT, UINT_PTR, DWORD) {
             HWND list = Window::FrontWindow();
             wchar_t cls[64] = {}, line[256] = {};
             if (!GetClassNameW(list, cls, 64) || lstrcmpW(cls, FormList::kClassName) != 0) return;
-            EXPECT_EQ(GetWindow(list, GW_OWNER), Form_select().hwnd());
-            EXPECT_FALSE(IsWindowEnabled(Form_select().hwnd()));
+            EXPECT_EQ(GetWindow(list, GW_OWNER), select);
+            EXPECT_TRUE(IsWindow(select) && !IsWindowEnabled(select));
             for (int i = 0; SendDlgItemMessageW(list, FormList::kListMark, LB_GETTEXT, i,
                                                 reinterpret_cast<LPARAM>(line)) > 0;
                  ++i)

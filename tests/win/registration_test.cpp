@@ -21,24 +21,13 @@ using namespace tolvare::test;
 using L = FormList;
 using R = FormRegist;
 using Rows = std::vector<MarkRecord>;
-using Action = std::function<void(FormList&)>;
 using RegistrationTest = WinTest;
 
-const Rows kFour = {{L"BMP", L"C:\\paint.exe", L"ペイント"},
-                    {L"DOC", L"C:\\word.exe", L"Word"},
-                    {L"TXT", L"C:\\edit.exe", L"Edit"},
-                    {L"ZIP", L"C:\\zip.exe", L"解凍"}};
-const std::wstring kUnseen =
-    L"登録情報の一部を読み込めていないか、ほかのプログラムによって変更されています。\r\n"
-    L"保存すると、表示されていない登録情報は失われます。保存しますか？";
-
-// The list box's lines, and the lines a table should give.
 std::vector<std::wstring> Lines(const FormList& form) {
     std::vector<std::wstring> lines;
     wchar_t line[256];
-    for (int i = 0;
-         SendMessageW(form.Control(L::kListMark), LB_GETTEXT, i, reinterpret_cast<LPARAM>(line)) > 0;)
-        lines.push_back(line), ++i;
+    while (SendDlgItemMessageW(form.hwnd(), L::kListMark, LB_GETTEXT, lines.size(), (LPARAM)line) > 0)
+        lines.push_back(line);
     return lines;
 }
 std::vector<std::wstring> Lines(const Rows& rows) {
@@ -46,284 +35,228 @@ std::vector<std::wstring> Lines(const Rows& rows) {
     for (const auto& r : rows) lines.push_back(r.mark + L"\t>" + r.name);
     return lines;
 }
-// The list box's notification, as a click or a double click sends it.
-void Notify(FormList& form, WORD code) {
-    SendMessageW(form.hwnd(), WM_COMMAND, MAKEWPARAM(L::kListMark, code),
-                 reinterpret_cast<LPARAM>(form.Control(L::kListMark)));
-}
-void Select(FormList& form, int index) {
+// A click (or a double click) on a line.
+void Select(FormList& form, int index, WORD code = LBN_SELCHANGE) {
     SendDlgItemMessageW(form.hwnd(), L::kListMark, LB_SETCURSEL, static_cast<WPARAM>(index), 0);
-    Notify(form, LBN_SELCHANGE);
+    SendMessageW(form.hwnd(), WM_COMMAND, MAKEWPARAM(L::kListMark, code), (LPARAM)form.Control(L::kListMark));
 }
-Action Button(int id) {
-    return [id](FormList& form) { SendMessageW(form.Control(id), BM_CLICK, 0, 0); };
+MarkRecord Texts(HWND window, int mark, int program, int name) {
+    return {WindowText(GetDlgItem(window, mark)), WindowText(GetDlgItem(window, program)),
+            WindowText(GetDlgItem(window, name))};
 }
-Action KeyIn(WPARAM key) {
-    return [key](FormList& form) { WinTest::Key(form.Control(L::kListMark), WM_KEYDOWN, key); };
+MarkRecord Shown(HWND editor) { return Texts(editor, R::kTextMark, R::kTextProgram, R::kTextName); }
+void Fill(HWND editor, const MarkRecord& row) {
+    SetDlgItemTextW(editor, R::kTextMark, row.mark.c_str());
+    SetDlgItemTextW(editor, R::kTextProgram, row.program.c_str());
+    SetDlgItemTextW(editor, R::kTextName, row.name.c_str());
 }
-
-TEST_F(RegistrationTest, AClickedLineShowsItsRowAndALongPathByItsLast100Bytes) {
-    const std::wstring exactly100 = L"C:\\" + std::wstring(97, L'p');
-    // 102 bytes whose last 100 start in the middle of the first "あ".
-    const std::wstring split = L"a" + std::wstring(50, L'あ') + L"a";
-    const std::pair<MarkRecord, std::wstring> rows[] = {{{L"A", exactly100, L"a&b"}, exactly100},
-                                                        {{L"B", exactly100 + L"q", L"b"},
-                                                         L"~" + exactly100.substr(1) + L"q"},
-                                                        {{L"C", split, L"c"},
-                                                         L"~" + std::wstring(49, L'あ') + L"a"}};
-    auto form = Open<FormList>({rows[0].first, rows[1].first, rows[2].first}, false);
-    for (int i = 0; i < 3; ++i) {
-        Select(*form, i);
-        EXPECT_EQ(selectedMark, i + 1);
-        EXPECT_EQ((MarkRecord{WindowText(form->Control(L::kLabelMark)),
-                              WindowText(form->Control(L::kLabelProgram)),
-                              WindowText(form->Control(L::kLabelName))}),
-                  (MarkRecord{rows[i].first.mark, rows[i].second, rows[i].first.name}));
-    }
+// Does `open`, and hands the editor it opens to `use` from inside the editor's modal loop.
+void InEditor(const std::function<void()>& open, std::function<void(HWND editor)> use) {
+    static std::function<void(HWND)> handler;
+    handler = std::move(use);
+    SetTimer(nullptr, 0, 20, [](HWND, UINT, UINT_PTR id, DWORD) {
+        KillTimer(nullptr, id);
+        handler(Window::FrontWindow());
+    });
+    open();
 }
 
-TEST_F(RegistrationTest, EveryWayToTheEditorOpensItModalAndTheListShowsTheTableSorted) {
-    Rows added = kFour, edited = kFour;
-    added.insert(added.begin() + 1, MarkRecord{L"CSV", L"C:\\calc.exe", L"calc.exe"});
-    edited[2] = {L"TXT", L"C:\\notepad.exe", L"Alpha"};
-    const struct {
-        const char* how;
-        Action open;
-        int index;  // the line clicked first, or -1
-        bool adds;
-        std::optional<MarkRecord> fill;  // typed before OK; none: closed by the title bar
-        Rows want;
-    } cases[] = {
-        {"add button", Button(L::kCommandAdd), 3, true, MarkRecord{L"csv", L"C:\\calc.exe", L""}, added},
-        {"edit button", Button(L::kCommandEdit), 2, false, edited[2], edited},
-        {"double click", [](FormList& form) { Notify(form, LBN_DBLCLK); }, 1, false, std::nullopt, kFour},
-        {"Insert key", KeyIn(VK_INSERT), -1, true, std::nullopt, kFour},
-        {"Enter key", KeyIn(VK_RETURN), 0, false, std::nullopt, kFour},
+TEST_F(RegistrationTest, TheListEditsItsTableInTheEditorAndWritesItOnlyOnOkOrApply) {
+    const std::string old = "[MARK]\r\nOLD_0=OLD,o,p\r\n", other = "[MARK]\r\nNEW_0=N,n,n\r\n";
+    WriteFileBytes(profile_, old);
+    const std::wstring split = L"a" + std::wstring(50, L'あ') + L"a";  // 102 bytes
+    Rows rows = {{L"ZIP", split, L"解凍"}, {L"DOC", L"d", L"D"}, {L"TXT", L"b", L"B"}, {L"TXT", L"a", L"A"}};
+    auto form = Open<FormList>(rows, false);
+    const auto expect = [&](const Rows& want, int selected, const std::string& file) {
+        EXPECT_EQ(markTable.Rows(), want);
+        EXPECT_EQ(Lines(*form), Lines(want)) << "the list box itself never sorts";
+        EXPECT_EQ(selectedMark, selected);
+        EXPECT_EQ(Bytes(profile_), file) << "the list writes only on OK or Apply";
     };
-    static std::function<void(HWND editor)> inEditor;  // reached by a timer from the editor's modal loop
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.how);
-        auto form = Open<FormList>(kFour, false);
-        if (c.index >= 0) Select(*form, c.index);
+    const auto press = [&](int id) { Click(form->Control(id)); };
+    // Edit and Delete need a line; Delete asks, and No keeps the row.
+    boxes.Answer(IDOK).Answer(IDOK).Answer(IDNO).Answer(IDYES);
+    press(L::kCommandEdit);
+    press(L::kCommandDelete);
+    Select(*form, 1);
+    press(L::kCommandDelete);
+    expect(rows, 2, old);
+    Key(form->Control(L::kListMark), WM_KEYDOWN, VK_DELETE);
+    rows.erase(rows.begin() + 1);
+    expect(rows, 0, old);
+    const Box ask{L"DOCの登録情報を削除しますか？", L"TOLVARE", 'Q', {IDYES, IDNO}};
+    EXPECT_EQ(boxes.seen, (std::vector<Box>{{L"編集する拡張子を選択してください", L"TOLVARE", 'E', {IDOK}},
+                                            {L"削除する拡張子を選択してください", L"TOLVARE", 'E', {IDOK}},
+                                            ask,
+                                            ask}));
+    // A click shows the row, a long path by its last 100 bytes (which begin inside an "あ").
+    Select(*form, 0);
+    EXPECT_EQ(Texts(form->hwnd(), L::kLabelMark, L::kLabelProgram, L::kLabelName),
+              (MarkRecord{L"ZIP", L"~" + std::wstring(49, L'あ') + L"a", L"解凍"}));
+    // Every way to the editor opens it modal and topmost over the list, the focus in its first box
+    // the user can type in; OK stores the row and the list shows the table sorted.
+    const Rows added = {{L"CSV", L"C:\\calc.exe", L"calc.exe"}, rows[2], rows[1], rows[0]};
+    const struct {
+        std::function<void()> open;
+        int line;  // clicked first, or -1
+        bool adds;
+        std::optional<MarkRecord> typed;  // then OK, or none to close it by its title bar
+        Rows want;
+    } ways[] = {
+        {[&] { press(L::kCommandAdd); }, 2, true, MarkRecord{L"csv", L"C:\\calc.exe", L""}, added},
+        {[&] { press(L::kCommandEdit); },
+         3,
+         false,
+         MarkRecord{L"ZIP", L"z", L"Z"},
+         {added[0], added[1], added[2], {L"ZIP", L"z", L"Z"}}},
+        {[&] { Select(*form, 1, LBN_DBLCLK); }, 1, false, std::nullopt, {}},
+        {[&] { Key(form->Control(L::kListMark), WM_KEYDOWN, VK_INSERT); }, -1, true, std::nullopt, {}},
+        {[&] { Key(form->Control(L::kListMark), WM_KEYDOWN, VK_RETURN); }, 0, false, std::nullopt, {}},
+    };
+    for (const auto& w : ways) {
+        SCOPED_TRACE(&w - ways);
+        const Rows before = markTable.Rows();
+        if (w.line >= 0) Select(*form, w.line);
         std::wstring caption;
-        inEditor = [&](HWND editor) {
+        InEditor(w.open, [&](HWND editor) {
             caption = WindowText(editor);
-            EXPECT_EQ(Shown(editor), c.adds ? MarkRecord{} : kFour[static_cast<size_t>(c.index)]);
-            EXPECT_EQ(GetFocus(), GetDlgItem(editor, c.adds ? R::kTextMark : R::kTextProgram));
+            EXPECT_EQ(caption, w.adds ? L"TOLVARE - 設定(登録)" : L"TOLVARE - 設定(変更)");
+            EXPECT_EQ(Shown(editor), w.adds ? MarkRecord{} : before[static_cast<size_t>(w.line)]);
+            EXPECT_EQ(GetFocus(), GetDlgItem(editor, w.adds ? R::kTextMark : R::kTextProgram));
             EXPECT_NE(GetWindowLongW(editor, GWL_EXSTYLE) & WS_EX_TOPMOST, 0);
             EXPECT_EQ(GetWindow(editor, GW_OWNER), form->hwnd());
-            EXPECT_FALSE(IsWindowEnabled(form->hwnd())) << "the editor is modal to the list";
-            if (c.fill) Fill(editor, *c.fill);
-            SendMessageW(c.fill ? GetDlgItem(editor, R::kCommandOk) : editor, c.fill ? BM_CLICK : WM_CLOSE, 0,
-                         0);
-        };
-        SetTimer(nullptr, 0, 20, [](HWND, UINT, UINT_PTR id, DWORD) {
-            KillTimer(nullptr, id);
-            inEditor(Window::FrontWindow());
+            EXPECT_FALSE(IsWindowEnabled(form->hwnd()));
+            if (w.typed) Fill(editor, *w.typed);
+            SendMessageW(w.typed ? GetDlgItem(editor, R::kCommandOk) : editor, w.typed ? BM_CLICK : WM_CLOSE,
+                         0, 0);
         });
-        c.open(*form);
-        EXPECT_EQ(caption, c.adds ? L"TOLVARE - 設定(登録)" : L"TOLVARE - 設定(変更)");
+        EXPECT_FALSE(caption.empty()) << "no editor";
         EXPECT_TRUE(IsWindowEnabled(form->hwnd()));
-        EXPECT_EQ(selectedMark, c.fill || c.adds ? 0 : c.index + 1);
-        EXPECT_EQ(markTable.Rows(), c.want);
-        EXPECT_EQ(Lines(*form), Lines(c.want));
-        EXPECT_EQ(Bytes(Profile()), "(none)") << "the list writes only on OK or Apply";
+        expect(w.typed ? w.want : before, w.typed || w.adds ? 0 : w.line + 1, old);
     }
-}
-
-TEST_F(RegistrationTest, DeleteAsksThenMovesTheRowsBehindUpAndEditAndDeleteNeedALine) {
-    const std::wstring ask = L"DOCの登録情報を削除しますか？";
-    const struct {
-        Rows rows;
-        int index;  // the line clicked first, or -1
-        Action press;
-        Box box;
-        int answer;
-        Rows left;
-    } cases[] = {
-        {kFour, 1, Button(L::kCommandDelete), {ask, L"TOLVARE", 'Q', {IDYES, IDNO}}, IDNO, kFour},
-        {kFour,
-         1,
-         Button(L::kCommandDelete),
-         {ask, L"TOLVARE", 'Q', {IDYES, IDNO}},
-         IDYES,
-         {kFour[0], kFour[2], kFour[3]}},
-        {{kFour[1]}, 0, KeyIn(VK_DELETE), {ask, L"TOLVARE", 'Q', {IDYES, IDNO}}, IDYES, {}},
-        {kFour,
-         -1,
-         Button(L::kCommandEdit),
-         {L"編集する拡張子を選択してください", L"TOLVARE", 'E', {IDOK}},
-         IDOK,
-         kFour},
-        {kFour,
-         -1,
-         Button(L::kCommandDelete),
-         {L"削除する拡張子を選択してください", L"TOLVARE", 'E', {IDOK}},
-         IDOK,
-         kFour},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(::testing::PrintToString(c.box) + " " + std::to_string(c.answer));
-        boxes.seen.clear();
-        auto form = Open<FormList>(c.rows, false);
-        if (c.index >= 0) Select(*form, c.index);
-        boxes.Answer(c.answer);
-        c.press(*form);
-        EXPECT_EQ(boxes.seen, std::vector{c.box});
-        EXPECT_EQ(markTable.Rows(), c.left);
-        EXPECT_EQ(markCount, static_cast<int16_t>(c.left.size()));
-        EXPECT_EQ(selectedMark, c.answer == IDNO ? c.index + 1 : 0);
-        EXPECT_EQ(Lines(*form), Lines(c.left));
-        EXPECT_EQ(Bytes(Profile()), "(none)");
-    }
-}
-
-TEST_F(RegistrationTest, OkAndApplyWriteTheSortedTableWithABackupCancelAndTheTitleBarLeaveTheFile) {
-    const std::string old = ToCp932(L"[MARK]\r\nOLD_0=OLD,C:\\old.exe,古い\r\n"),
-                      other = "[MARK]\r\nNEW_0=N,n,n\r\n";
-    const std::string written =
-        ToCp932(L"[MARK]\r\nTXT_0=TXT,C:\\a,A\r\nTXT_1=TXT,C:\\b,B\r\nZIP_0=ZIP,C:\\zip.exe,解凍\r\n");
-    const Rows rows = {kFour[3], kFour[1], {L"TXT", L"C:\\b", L"B"}, {L"TXT", L"C:\\a", L"A"}};
-    const Rows kept = {rows[0], rows[2], rows[3]}, sorted = {rows[3], rows[2], rows[0]};
-    const struct {
-        const char* what;
-        Action press;
-        bool saves, staysOpen, meanwhile;  // meanwhile: another program rewrote the file; No to saving
-    } cases[] = {
-        {"Cancel", Button(L::kCommandCancel), false, false, false},
-        {"title bar", [](FormList& form) { SendMessageW(form.hwnd(), WM_CLOSE, 0, 0); }, false, false, false},
-        {"OK", Button(L::kCommandOk), true, false, false},
-        {"Apply", Button(L::kCommandSave), true, true, false},
-        {"OK over a changed file", Button(L::kCommandOk), false, true, true},
-        {"Apply over a changed file", Button(L::kCommandSave), false, true, true},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.what);
-        DeleteFileW((Profile() + L".bk").c_str());
-        WriteFileBytes(Profile(), old);
-        auto form = Open<FormList>(rows, false);
-        if (c.meanwhile) WriteFileBytes(Profile(), other);
-        Select(*form, 1);
-        boxes.Answer(IDYES);
-        Button(L::kCommandDelete)(*form);
-        EXPECT_EQ(Lines(*form), Lines(kept)) << "the list box itself does not sort";
+    // Apply writes the sorted table and keeps the old file as the backup; over a file another
+    // program has changed meanwhile, Apply and OK ask first, and No leaves everything open.
+    const Rows saved = markTable.Rows();
+    const std::string written = ToCp932(L"[MARK]\r\nCSV_0=CSV,C:\\calc.exe,calc.exe\r\nTXT_0=TXT,a,A\r\n"
+                                        L"TXT_1=TXT,b,B\r\nZIP_0=ZIP,z,Z\r\n");
+    press(L::kCommandSave);
+    expect(saved, 0, written);
+    EXPECT_EQ(Bytes(profile_ + L".bk"), old);
+    WriteFileBytes(profile_, other);
+    boxes.seen.clear();
+    boxes.Answer(IDNO).Answer(IDNO).Answer(IDYES);
+    press(L::kCommandSave);
+    press(L::kCommandOk);
+    expect(saved, 0, other);
+    EXPECT_FALSE(TakeQuit());
+    press(L::kCommandOk);  // Yes
+    EXPECT_EQ(Bytes(profile_), written);
+    EXPECT_EQ(Bytes(profile_ + L".bk"), other);
+    EXPECT_TRUE(TakeQuit() && !IsWindow(form->hwnd())) << "OK ends the program's last window";
+    const Box unseen{L"登録情報の一部を読み込めていないか、ほかのプログラムによって変更されています。\r\n"
+                     L"保存すると、表示されていない登録情報は失われます。保存しますか？",
+                     L"TOLVARE",
+                     'Q',
+                     {IDYES, IDNO}};
+    EXPECT_EQ(boxes.seen, std::vector(3, unseen));
+    // Cancel and the title bar leave the file as it is, and keep what was done in memory.
+    for (const int close : {+L::kCommandCancel, 0}) {
+        form = Open<FormList>(rows, false);
         Select(*form, 0);
-        if (c.meanwhile) boxes.Answer(IDNO);
-        c.press(*form);
-        EXPECT_EQ(Bytes(Profile()), c.saves ? written : c.meanwhile ? other : old);
-        EXPECT_EQ(Bytes(Profile() + L".bk"), c.saves ? old : "(none)");
-        EXPECT_EQ(markTable.Rows(), c.saves ? sorted : kept) << "Cancel keeps the deletion in memory";
-        EXPECT_EQ(IsWindow(form->hwnd()) != FALSE, c.staysOpen);
-        EXPECT_EQ(TakeQuit(), !c.staysOpen) << "the list was the program's last window";
-        EXPECT_EQ(selectedMark, c.saves && c.staysOpen ? 0 : 1)
-            << "after Apply, row 1 is another registration";
-        EXPECT_EQ(Lines(*form), Lines(c.staysOpen ? (c.saves ? sorted : kept) : Rows{}));
-        EXPECT_EQ(boxes.seen.size(), c.meanwhile ? 2u : 1u);
-        if (c.meanwhile) {
-            EXPECT_EQ(boxes.seen.back(), (Box{kUnseen, L"TOLVARE", 'Q', {IDYES, IDNO}}));
-        }
-        boxes.seen.clear();
-        form.reset();
-        TakeQuit();
+        boxes.Answer(IDYES);
+        press(L::kCommandDelete);
+        close ? press(close) : (void)SendMessageW(form->hwnd(), WM_CLOSE, 0, 0);
+        EXPECT_TRUE(TakeQuit() && !IsWindow(form->hwnd()));
+        EXPECT_EQ(markTable.Rows(), Rows(rows.begin() + 1, rows.end()));
+        EXPECT_EQ(Bytes(profile_), written);
     }
-}
-
-TEST_F(RegistrationTest, TheListsControlsStandWhereTheDesignPutsThem) {
-    auto form = Open<FormList>({}, false);
-    EXPECT_EQ(WindowText(form->hwnd()), L"TOLVARE - 登録リスト");
-    ExpectLayout(*form, {{L::kLabel1, L"登録されている拡張子(&M)", 0},
-                         {L::kListMark, L"", 0},
-                         {L::kCommandAdd, L"追加(&N)...", 0},
-                         {L::kCommandDelete, L"削除(&R)", 0},
-                         {L::kCommandEdit, L"編集(&E)...", 0},
-                         {L::kCommandOk, L"OK", 0},
-                         {L::kCommandCancel, L"キャンセル", 0},
-                         {L::kCommandSave, L"適用(&A)...", 0},
-                         {L::kFrame1, L"登録情報の詳細", 0},
-                         {L::kLabel8, L"拡張子 ： ", SS_RIGHT},
-                         {L::kLabelMark, L"-", SS_NOPREFIX},
-                         {L::kLabel12, L"ﾌﾟﾛｸﾞﾗﾑ ： ", SS_RIGHT},
-                         {L::kLabelProgram, L"-", SS_NOPREFIX},
-                         {L::kLabel10, L"説明 ： ", SS_RIGHT},
-                         {L::kLabelName, L"-", SS_NOPREFIX}});
-    LOGFONTW font{};  // the list's fixed-pitch font has followed the window to its new DPI
-    GetObjectW(reinterpret_cast<HFONT>(SendDlgItemMessageW(form->hwnd(), L::kListMark, WM_GETFONT, 0, 0)),
-               sizeof font, &font);
-    EXPECT_EQ(std::tuple(std::wstring(font.lfFaceName), font.lfCharSet, font.lfHeight),
-              std::tuple(std::wstring(L"ＭＳ ゴシック"), BYTE{SHIFTJIS_CHARSET},
-                         -MulDiv(9, form->dpi(), 72)));
 }
 
 TEST_F(RegistrationTest, ARefusalIsAStopBoxThenTheFocusGoesToItsBox) {
+    const std::wstring exe = L"C:\\e.exe";
     const struct {
         MarkRecord typed;
         std::wstring message;
         int focus;  // kCommandCancel: start-up handed the extension over, so its box is locked
     } cases[] = {
-        {{L"", L"C:\\e.exe", L""}, L"拡張子が未入力です", R::kTextMark},
+        {{L"", exe, L""}, L"拡張子が未入力です", R::kTextMark},
         {{L"txt", L"", L""}, L"プログラムが未指定です", R::kTextProgram},
-        {{L"txt", L"C:\\e.exe", std::wstring(11, L'説')},
+        {{L"txt", exe, std::wstring(11, L'説')},
          L"名前が長すぎます\r\n20バイト以内で指定してください",
          R::kTextName},
-        {{L"ABCDEFGHIJK", L"C:\\e.exe", L""},
+        {{L"ABCDEFGHIJK", exe, L""},
          L"拡張子が長すぎます\r\n10バイト以内で指定してください",
          R::kCommandCancel},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.focus);
-        const bool locked = c.focus == R::kCommandCancel;
-        const Rows before = {locked ? MarkRecord{c.typed.mark, L"", L""} : kFour[0]};
-        selectedMark = locked ? 1 : 0;
+        selectedMark = c.focus == R::kCommandCancel ? 1 : 0;
         boxes.seen.clear();
-        auto form = Open<FormRegist>(before);
+        auto form = Open<FormRegist>({{c.typed.mark, L"", L""}});
         Fill(form->hwnd(), c.typed);
         boxes.Answer(IDOK);
         Click(form->Control(R::kCommandOk));
         EXPECT_EQ(boxes.seen, (std::vector<Box>{{c.message, L"TOLVARE エラー", 'S', {IDOK}}}));
         EXPECT_TRUE(IsWindow(form->hwnd())) << "the dialog stays open";
         EXPECT_EQ(GetFocus(), form->Control(c.focus));
-        EXPECT_EQ(markTable.Rows(), before);
+        EXPECT_EQ(markCount, 1);
     }
 }
 
 TEST_F(RegistrationTest, TheEditorFromStartUpWritesTheWholeTableWithABackupOnOkOnly) {
-    const std::string old = ToCp932(L"[MARK]\r\nTXT_0=TXT,C:\\old.exe,古い\r\n");
+    const std::string old = "[MARK]\r\nTXT_0=TXT,C:\\old.exe,o\r\n";
     // Ten TXT rows: the one being changed does not count against its extension's ten.
     Rows rows(10, {L"TXT", L"C:\\v.exe", L"v"});
-    rows[3] = {L"TXT", L"C:\\old.exe", L"古い"};
+    rows[3] = {L"TXT", L"C:\\old.exe", L"o"};
     std::wstring written = L"[MARK]\r\n";
     for (int i = 0; i < 9; ++i) written += L"TXT_" + std::to_wstring(i) + L"=TXT,C:\\v.exe,v\r\n";
     written += L"TXT_9=TXT,C:\\Tools\\解凍.exe,解凍.exe\r\n";
     for (int button : {+R::kCommandCancel, 0, +R::kCommandOk}) {  // 0: the title bar's close box
-        SCOPED_TRACE(button);
-        WriteFileBytes(Profile(), old);
+        WriteFileBytes(profile_, old);
         selectedMark = 4;
         editorCaller = kCallerStartup;
         auto form = Open<FormRegist>(rows);
         EXPECT_EQ(WindowText(form->hwnd()), L"TOLVARE - 設定(変更)");
         EXPECT_FALSE(IsWindowEnabled(form->Control(R::kTextMark)));
-        EXPECT_EQ(GetFocus(), form->Control(R::kTextProgram)) << "typing goes to the first box it can";
+        EXPECT_EQ(GetFocus(), form->Control(R::kTextProgram));
         EXPECT_EQ(Shown(form->hwnd()), rows[3]);
         Fill(form->hwnd(), {L"TXT", L"C:\\Tools\\解凍.exe", L""});
         SendMessageW(button ? form->Control(button) : form->hwnd(), button ? BM_CLICK : WM_CLOSE, 0, 0);
         EXPECT_FALSE(IsWindow(form->hwnd()));
-        EXPECT_EQ(Bytes(Profile()), button == R::kCommandOk ? ToCp932(written) : old);
-        EXPECT_EQ(Bytes(Profile() + L".bk"), button == R::kCommandOk ? old : "(none)");
+        EXPECT_EQ(Bytes(profile_), button == R::kCommandOk ? ToCp932(written) : old) << button;
+        EXPECT_EQ(Bytes(profile_ + L".bk"), button == R::kCommandOk ? old : "(none)") << button;
     }
 }
 
-TEST_F(RegistrationTest, TheEditorsKeysHintsAndLayoutAreAsDesigned) {
+TEST_F(RegistrationTest, TheWindowsKeysHintsAndControlsAreAsDesigned) {
+    auto list = Open<FormList>({}, false);
+    EXPECT_EQ(WindowText(list->hwnd()), L"TOLVARE - 登録リスト");
+    // clang-format off
+    ExpectLayout(*list, {
+        {L::kLabel1, L"登録されている拡張子(&M)", 0}, {L::kListMark, L"", 0}, {L::kCommandAdd, L"追加(&N)...", 0},
+        {L::kCommandDelete, L"削除(&R)", 0}, {L::kCommandEdit, L"編集(&E)...", 0}, {L::kCommandOk, L"OK", 0},
+        {L::kCommandCancel, L"キャンセル", 0}, {L::kCommandSave, L"適用(&A)...", 0}, {L::kFrame1, L"登録情報の詳細", 0},
+        {L::kLabel8, L"拡張子 ： ", SS_RIGHT}, {L::kLabelMark, L"-", SS_NOPREFIX}, {L::kLabel12, L"ﾌﾟﾛｸﾞﾗﾑ ： ", SS_RIGHT},
+        {L::kLabelProgram, L"-", SS_NOPREFIX}, {L::kLabel10, L"説明 ： ", SS_RIGHT}, {L::kLabelName, L"-", SS_NOPREFIX}});
+    // clang-format on
+    LOGFONTW font{};  // the list's fixed-pitch font has followed the window to its new DPI
+    GetObjectW((HFONT)SendDlgItemMessageW(list->hwnd(), L::kListMark, WM_GETFONT, 0, 0), sizeof font, &font);
+    EXPECT_EQ(std::tuple(std::wstring(font.lfFaceName), font.lfCharSet, font.lfHeight),
+              std::tuple(std::wstring(L"ＭＳ ゴシック"), BYTE{SHIFTJIS_CHARSET},
+                         -MulDiv(9, list->dpi(), 72)));
+    list.reset();
+    TakeQuit();
+
     auto form = Open<FormRegist>({});
     EXPECT_EQ(GetFocus(), form->Control(R::kTextMark));
     // Tab skips the labels; a label's access key goes to the box after it; with the boxes empty,
     // Enter and Esc would raise a box or close the dialog.
     const std::tuple<UINT, WPARAM, int> keys[] = {
-        {WM_KEYDOWN, VK_TAB, R::kTextProgram},   {WM_KEYDOWN, VK_TAB, R::kCommandBrowse},
-        {WM_KEYDOWN, VK_TAB, R::kTextName},      {WM_KEYDOWN, VK_TAB, R::kCommandOk},
-        {WM_KEYDOWN, VK_TAB, R::kCommandCancel}, {WM_KEYDOWN, VK_TAB, R::kTextMark},
-        {WM_SYSCHAR, L'p', R::kTextProgram},     {WM_SYSCHAR, L'n', R::kTextName},
-        {WM_SYSCHAR, L'm', R::kTextMark},        {WM_KEYDOWN, VK_RETURN, R::kTextMark},
-        {WM_KEYDOWN, VK_ESCAPE, R::kTextMark}};
+        // clang-format off
+        {WM_KEYDOWN, VK_TAB, R::kTextProgram}, {WM_KEYDOWN, VK_TAB, R::kCommandBrowse}, {WM_KEYDOWN, VK_TAB, R::kTextName},
+        {WM_KEYDOWN, VK_TAB, R::kCommandOk}, {WM_KEYDOWN, VK_TAB, R::kCommandCancel}, {WM_KEYDOWN, VK_TAB, R::kTextMark},
+        {WM_SYSCHAR, L'p', R::kTextProgram}, {WM_SYSCHAR, L'n', R::kTextName}, {WM_SYSCHAR, L'm', R::kTextMark},
+        {WM_KEYDOWN, VK_RETURN, R::kTextMark}, {WM_KEYDOWN, VK_ESCAPE, R::kTextMark}};
+    // clang-format on
     for (const auto& [message, key, focus] : keys) {
         Key(GetFocus(), message, key);
         ASSERT_TRUE(IsWindow(form->hwnd())) << key;
@@ -333,32 +266,26 @@ TEST_F(RegistrationTest, TheEditorsKeysHintsAndLayoutAreAsDesigned) {
     do tip = FindWindowExW(nullptr, tip, TOOLTIPS_CLASSW, nullptr);
     while (tip != nullptr && GetWindow(tip, GW_OWNER) != form->hwnd());
     ASSERT_NE(tip, nullptr);
+    // The program box has no tool at all; the others have one with their hint.
     for (const auto& [id, hint] : {std::pair{+R::kTextMark, L"半角10文字以内"},
                                    {+R::kTextName, L"ﾌﾟﾛｸﾞﾗﾑの説明（全角10文字以内）"},
                                    {+R::kTextProgram, L""}}) {
         wchar_t text[256] = {};
-        TTTOOLINFOW info{sizeof info, 0,       form->hwnd(), reinterpret_cast<UINT_PTR>(form->Control(id)),
-                         {},          nullptr, text,         0,
-                         nullptr};
-        // The program box has no tool at all; the others have one with their hint.
-        EXPECT_EQ(SendMessageW(tip, TTM_GETTOOLINFOW, 0, reinterpret_cast<LPARAM>(&info)) != FALSE,
-                  *hint != 0);
+        TTTOOLINFOW info{sizeof info, 0, form->hwnd(), (UINT_PTR)form->Control(id), {}, nullptr,
+                         text,        0, nullptr};
+        EXPECT_EQ(SendMessageW(tip, TTM_GETTOOLINFOW, 0, (LPARAM)&info) != FALSE, *hint != 0);
         info.lpszText = text;
-        SendMessageW(tip, TTM_GETTEXTW, 256, reinterpret_cast<LPARAM>(&info));
+        SendMessageW(tip, TTM_GETTEXTW, 256, (LPARAM)&info);
         EXPECT_EQ(std::wstring(text), hint);
     }
-    ExpectLayout(*form, {{R::kLabel2, L"拡張子 (&M)： ", SS_RIGHT},
-                         {R::kTextMark, L"", 0},
-                         {R::kLabel6, L"ﾌﾟﾛｸﾞﾗﾑ (&P)： ", SS_RIGHT},
-                         {R::kTextProgram, L"", 0},
-                         {R::kCommandBrowse, L"参照(&R)...", 0},
-                         {R::kLabel4, L"説明 (&N)： ", SS_RIGHT},
-                         {R::kTextName, L"", 0},
-                         {R::kCommandOk, L"OK", 0},
-                         {R::kCommandCancel, L"キャンセル", 0}});
-    LOGFONTW font{};  // the hints have followed the window to its new DPI as well
-    GetObjectW(reinterpret_cast<HFONT>(SendMessageW(tip, WM_GETFONT, 0, 0)), sizeof font, &font);
-    EXPECT_EQ(font.lfHeight, -MulDiv(9, form->dpi(), 72));
+    // clang-format off
+    ExpectLayout(*form, {
+        {R::kLabel2, L"拡張子 (&M)： ", SS_RIGHT}, {R::kTextMark, L"", 0}, {R::kLabel6, L"ﾌﾟﾛｸﾞﾗﾑ (&P)： ", SS_RIGHT},
+        {R::kTextProgram, L"", 0}, {R::kCommandBrowse, L"参照(&R)...", 0}, {R::kLabel4, L"説明 (&N)： ", SS_RIGHT},
+        {R::kTextName, L"", 0}, {R::kCommandOk, L"OK", 0}, {R::kCommandCancel, L"キャンセル", 0}});
+    // clang-format on
+    GetObjectW((HFONT)SendMessageW(tip, WM_GETFONT, 0, 0), sizeof font, &font);
+    EXPECT_EQ(font.lfHeight, -MulDiv(9, form->dpi(), 72)) << "the hints follow the window to its new DPI";
 }
 
 TEST_F(RegistrationTest, BrowseAndADropFillTheProgramBoxAndNothingElse) {
@@ -369,35 +296,33 @@ TEST_F(RegistrationTest, BrowseAndADropFillTheProgramBoxAndNothingElse) {
     wchar_t before[MAX_PATH] = {}, after[MAX_PATH] = {};
     GetCurrentDirectoryW(MAX_PATH, before);
     for (const bool open : {false, true}) {
-        SetWindowTextW(form->Control(R::kTextProgram), L"typed before");
-        bool came = false;
+        SetWindowTextW(form->Control(R::kTextProgram), L"typed");
         boxes.custom = [&](HWND dlg) {
             HWND name = GetDlgItem(dlg, cmb13) ? GetDlgItem(dlg, cmb13) : GetDlgItem(dlg, edt1);
             wchar_t filter[64] = {};
             SendDlgItemMessageW(dlg, cmb1, CB_GETLBTEXT, SendDlgItemMessageW(dlg, cmb1, CB_GETCURSEL, 0, 0),
-                                reinterpret_cast<LPARAM>(filter));
+                                (LPARAM)filter);
             EXPECT_EQ(GetWindow(dlg, GW_OWNER), form->hwnd());
-            EXPECT_EQ(WindowText(dlg), L"実行するﾌｧｲﾙを指定してください。");
-            EXPECT_EQ(std::wstring(filter), L"プログラム");
+            EXPECT_EQ(std::pair(WindowText(dlg), std::wstring(filter)),
+                      std::pair(std::wstring(L"実行するﾌｧｲﾙを指定してください。"),
+                                std::wstring(L"プログラム")));
             EXPECT_FALSE(IsWindowVisible(GetDlgItem(dlg, chx1)));  // the read-only box
             SetWindowTextW(name, folder.c_str());  // into the folder first, as a user browses there
             SendMessageW(dlg, WM_COMMAND, IDOK, 0);
             SetWindowTextW(name, path.c_str());
             Press(dlg, open ? IDOK : IDCANCEL);
-            return came = true;
+            return true;
         };
         Click(form->Control(R::kCommandBrowse));
-        EXPECT_TRUE(came) << "the file dialog never came";
-        EXPECT_EQ(WindowText(form->Control(R::kTextProgram)), open ? path : L"typed before");
+        EXPECT_EQ(WindowText(form->Control(R::kTextProgram)), open ? path : L"typed");
         GetCurrentDirectoryW(MAX_PATH, after);
-        EXPECT_STREQ(after, before) << "the programs started later inherit it";
+        EXPECT_STREQ(after, before) << "the programs started later would inherit it";
     }
     // Drops as the shell builds them: a header, then the names, each NUL-ended, and one more NUL.
-    for (const auto& [box, files, program] :
-         {std::tuple{+R::kTextProgram, std::wstring(), path},
-          {+R::kTextMark, std::wstring(L"C:\\a.exe"), path},
-          {+R::kTextProgram, std::wstring(L"C:\\ツール\\first tool.exe  ") + L'\0' + L"C:\\second.exe",
-           std::wstring(L"C:\\ツール\\first tool.exe  ")}}) {
+    const std::wstring first = L"C:\\ツール\\first tool.exe  ";
+    for (const auto& [box, files, program] : {std::tuple{+R::kTextProgram, std::wstring(), path},
+                                              {+R::kTextMark, L"C:\\a.exe", path},
+                                              {+R::kTextProgram, first + L'\0' + L"C:\\b.exe", first}}) {
         const std::wstring list = files + std::wstring(2, L'\0');
         HGLOBAL drop = GlobalAlloc(GHND, sizeof(DROPFILES) + list.size() * sizeof(wchar_t));
         auto* header = static_cast<DROPFILES*>(GlobalLock(drop));
@@ -407,102 +332,86 @@ TEST_F(RegistrationTest, BrowseAndADropFillTheProgramBoxAndNothingElse) {
         // The shell sends WM_DROPFILES only to windows that accept files.
         EXPECT_EQ((GetWindowLongPtrW(form->Control(box), GWL_EXSTYLE) & WS_EX_ACCEPTFILES) != 0,
                   box == R::kTextProgram);
-        SendMessageW(form->Control(box), WM_DROPFILES, reinterpret_cast<WPARAM>(drop), 0);
-        EXPECT_EQ(WindowText(form->Control(R::kTextProgram)), program);
-        EXPECT_EQ(WindowText(form->Control(R::kTextMark)), L"TXT");
+        SendMessageW(form->Control(box), WM_DROPFILES, (WPARAM)drop, 0);
+        EXPECT_EQ(Texts(form->hwnd(), R::kTextMark, R::kTextProgram, R::kTextName),
+                  (MarkRecord{L"TXT", program, L""}));
         if (box != R::kTextProgram) DragFinish(static_cast<HDROP>(drop));
     }
 }
 
-// Shortcuts made and read with the shell link API, as Explorer reads them; by file name.
-using Links = std::map<std::wstring, std::pair<std::wstring, std::wstring>>;  // target, description
-
-template <class Use>
-bool WithLink(Use use) {
+// Makes (save) or reads a shortcut's target and description with the shell link API, as Explorer.
+using Link = std::pair<std::wstring, std::wstring>;
+bool ShellLink(const std::wstring& path, Link& link, bool save) {
     const HRESULT init = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-    IShellLinkW* link = nullptr;
-    IPersistFile* file = nullptr;
-    const bool ok = SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER,
-                                               IID_IShellLinkW, reinterpret_cast<void**>(&link))) &&
-                    SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file))) &&
-                    use(link, file);
-    if (file) file->Release();
-    if (link) link->Release();
+    IShellLinkW* l = nullptr;
+    IPersistFile* f = nullptr;
+    wchar_t target[MAX_PATH] = {}, description[MAX_PATH] = {};
+    bool ok = SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
+                                         (void**)&l)) &&
+              SUCCEEDED(l->QueryInterface(IID_IPersistFile, (void**)&f));
+    if (ok && save) {
+        ok = SUCCEEDED(l->SetPath(link.first.c_str())) && SUCCEEDED(l->SetDescription(link.second.c_str())) &&
+             SUCCEEDED(f->Save(path.c_str(), TRUE));
+    } else if (ok) {
+        ok = SUCCEEDED(f->Load(path.c_str(), STGM_READ)) &&
+             SUCCEEDED(l->GetPath(target, MAX_PATH, nullptr, 0)) &&
+             SUCCEEDED(l->GetDescription(description, MAX_PATH));
+        link = {target, description};
+    }
+    if (f) f->Release();
+    if (l) l->Release();
     if (SUCCEEDED(init)) CoUninitialize();
     return ok;
-}
-
-Links LinksIn(const std::wstring& folder) {
-    Links links;
-    WIN32_FIND_DATAW entry{};
-    HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &entry);
-    for (bool more = search != INVALID_HANDLE_VALUE; more; more = FindNextFileW(search, &entry)) {
-        if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
-        WithLink([&](IShellLinkW* l, IPersistFile* f) {
-            wchar_t target[MAX_PATH] = {}, description[MAX_PATH] = {};
-            f->Load((folder + L"\\" + entry.cFileName).c_str(), STGM_READ);
-            l->GetPath(target, MAX_PATH, nullptr, 0);
-            l->GetDescription(description, MAX_PATH);
-            links[entry.cFileName] = {target, description};
-            return true;
-        });
-    }
-    if (search != INVALID_HANDLE_VALUE) FindClose(search);
-    return links;
 }
 
 TEST_F(RegistrationTest, SendToMakesOneShortcutAndRemovesOnlyThoseOfThisExe) {
     const std::wstring folder = dir_.MakeDir(L"SendTo"), other = WindowsPathOf(TOLVARE_PROBE_PATH);
     wchar_t self[MAX_PATH] = {};
     GetModuleFileNameW(nullptr, self, MAX_PATH);
-    SetSendToFolder(folder);
-    const std::pair<std::wstring, std::wstring> otherTolvare{other, L"TOLVARE"};
-    const struct {
-        Links before;          // the exe's own name stands for this exe
-        const wchar_t* added;  // what registering names it; none when it is registered already
-    } cases[] = {
-        {{}, L"TOLVARE.lnk"},
-        {{{L"TOLVARE.lnk", otherTolvare}}, L"TOLVARE (2).lnk"},
-        {{{L"TOLVARE.lnk", otherTolvare},
-          {L"win_tests - ショートカット.lnk", {self, L""}},
-          {L"short.lnk", {ShortPath(self), L""}}},
-         nullptr},
+    const auto links = [&] {  // the folder's shortcuts by name
+        std::map<std::wstring, Link> found;
+        WIN32_FIND_DATAW entry{};
+        HANDLE search = FindFirstFileW((folder + L"\\*.lnk").c_str(), &entry);
+        for (bool more = search != INVALID_HANDLE_VALUE; more; more = FindNextFileW(search, &entry))
+            ShellLink(folder + L"\\" + entry.cFileName, found[entry.cFileName], false);
+        if (search != INVALID_HANDLE_VALUE) FindClose(search);
+        return found;
     };
+    SetSendToFolder(folder);
     auto form = Open<FormList>({}, false);
     HMENU menu = GetSystemMenu(form->hwnd(), FALSE);
     const int last = GetMenuItemCount(menu) - 1;
     EXPECT_EQ(GetMenuItemID(menu, last), L::kMenuSendTo);  // last, below a separator
     EXPECT_NE(GetMenuState(menu, static_cast<UINT>(last - 1), MF_BYPOSITION) & MF_SEPARATOR, 0U);
-    const auto item = [&] {
+    const auto choose = [&](const wchar_t* item) {  // as the item reads when the menu opens
+        SendMessageW(form->hwnd(), WM_INITMENUPOPUP, (WPARAM)menu, MAKELPARAM(0, TRUE));
         wchar_t text[128] = {};
         GetMenuStringW(menu, L::kMenuSendTo, text, 128, MF_BYCOMMAND);
-        return std::wstring(text);
+        EXPECT_STREQ(text, item);
+        SendMessageW(form->hwnd(), WM_SYSCOMMAND, L::kMenuSendTo, 0);
     };
-    const auto choose = [&] { SendMessageW(form->hwnd(), WM_SYSCOMMAND, L::kMenuSendTo, 0); };
-    for (const auto& c : cases) {
-        for (const auto& [name, link] : LinksIn(folder)) DeleteFileW((folder + L"\\" + name).c_str());
-        for (const auto& [name, link] : c.before) {
-            ASSERT_TRUE(WithLink([&](IShellLinkW* l, IPersistFile* f) {
-                return SUCCEEDED(l->SetPath(link.first.c_str())) &&
-                       SUCCEEDED(l->SetDescription(link.second.c_str())) &&
-                       SUCCEEDED(f->Save((folder + L"\\" + name).c_str(), TRUE));
-            }));
-        }
-        const Links before = LinksIn(folder);
-        SendMessageW(form->hwnd(), WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(menu), MAKELPARAM(0, TRUE));
+    const Link otherTolvare{other, L"TOLVARE"};
+    const struct {
+        std::map<std::wstring, Link> before;
+        const wchar_t* added;  // the name registering gives; none: this exe is in the folder already
+    } cases[] = {
+        {{}, L"TOLVARE.lnk"},
+        {{{L"TOLVARE.lnk", otherTolvare}}, L"TOLVARE (2).lnk"},
+        {{{L"TOLVARE.lnk", otherTolvare}, {L"a.lnk", {self, L""}}, {L"short.lnk", {ShortPath(self), L""}}},
+         nullptr},
+    };
+    for (auto c : cases) {
+        for (const auto& [name, link] : links()) DeleteFileW((folder + L"\\" + name).c_str());
+        for (auto& [name, link] : c.before) ASSERT_TRUE(ShellLink(folder + L"\\" + name, link, true));
+        auto want = links();
         if (c.added != nullptr) {
-            EXPECT_EQ(item(), L"「送る」メニューに登録(&O)");
-            choose();
-            Links registered = before;
-            registered[c.added] = {self, L"TOLVARE"};
-            EXPECT_EQ(LinksIn(folder), registered);
-            SendMessageW(form->hwnd(), WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(menu), MAKELPARAM(0, TRUE));
+            choose(L"「送る」メニューに登録(&O)");
+            want[c.added] = {self, L"TOLVARE"};
+            EXPECT_EQ(links(), want);
         }
-        EXPECT_EQ(item(), L"「送る」メニューから削除(&O)");
-        choose();
-        Links others = before;
-        std::erase_if(others, [&](const auto& entry) { return entry.second.first != other; });
-        EXPECT_EQ(LinksIn(folder), others);
+        choose(L"「送る」メニューから削除(&O)");
+        std::erase_if(want, [&](const auto& entry) { return entry.second.first != other; });
+        EXPECT_EQ(links(), want);
     }
     EXPECT_TRUE(boxes.seen.empty());
     SetSendToFolder(L"");
