@@ -67,6 +67,8 @@ TEST_F(E2E, AnUnregisteredExtensionIsRegisteredInTheEditorThenOpened) {
     wchar_t mark[16] = {};
     SendMessageW(GetDlgItem(editor, FormRegist::kTextMark), WM_GETTEXT, 16, reinterpret_cast<LPARAM>(mark));
     EXPECT_STREQ(mark, L"ZIP");
+    EXPECT_FALSE(IsWindowEnabled(GetDlgItem(editor, FormRegist::kTextMark)))
+        << "start-up's extension is locked";
     SendMessageW(GetDlgItem(editor, FormRegist::kTextProgram), WM_SETTEXT, 0,
                  reinterpret_cast<LPARAM>(probe_.c_str()));
     PostMessageW(GetDlgItem(editor, FormRegist::kCommandOk), BM_CLICK, 0, 0);
@@ -74,6 +76,7 @@ TEST_F(E2E, AnUnregisteredExtensionIsRegisteredInTheEditorThenOpened) {
     EXPECT_TRUE(tolvare.Exits());
     EXPECT_EQ(ReadFileBytes(dir_ / L"tolvare.ini"),
               ToCp932(L"[MARK]\r\nDOC_0=DOC,C:\\doc.exe,文書\r\nZIP_0=ZIP," + probe_ + L",probe.exe\r\n"));
+    EXPECT_EQ(ReadFileBytes(dir_ / L"tolvare.ini.bk"), ToCp932(L"[MARK]\r\nDOC_0=DOC,C:\\doc.exe,文書\r\n"));
 }
 
 TEST_F(E2E, ASecondStartOnTheSameProfileIsRefusedHoweverItsPathIsSpelled) {

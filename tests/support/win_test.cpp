@@ -1,6 +1,7 @@
 // The Windows tests' shared helpers: see win_test.h.
 #include "tests/support/win_test.h"
 
+#include <algorithm>
 #include <array>
 
 #include "core/system.h"
@@ -9,33 +10,21 @@
 #include "registration/form_regist.h"
 #include "win32/win32_system.h"
 
-#include <algorithm>
-
 namespace tolvare::test {
-namespace {
-
-std::wstring Decode(UINT codePage, std::string_view bytes) {
-    std::wstring text(bytes.size(), L'\0');
-    text.resize(
-        static_cast<size_t>(MultiByteToWideChar(codePage, 0, bytes.data(), static_cast<int>(bytes.size()),
-                                                text.data(), static_cast<int>(text.size()))));
-    return text;
-}
-
-thread_local Boxes* answering = nullptr;
-constexpr wchar_t kHandled[] = L"TolvareTestAnswered";
-
-}  // namespace
 
 std::string ToCp932(std::wstring_view text) {
     std::string bytes(text.size() * 2, '\0');
-    bytes.resize(
-        static_cast<size_t>(WideCharToMultiByte(932, 0, text.data(), static_cast<int>(text.size()),
-                                                bytes.data(), static_cast<int>(bytes.size()), 0, 0)));
+    bytes.resize(static_cast<size_t>(
+        WideCharToMultiByte(932, 0, text.data(), (int)text.size(), bytes.data(), (int)bytes.size(), 0, 0)));
     return bytes;
 }
-std::wstring FromCp932(std::string_view bytes) { return Decode(932, bytes); }
-std::wstring FromUtf8(std::string_view bytes) { return Decode(CP_UTF8, bytes); }
+
+std::wstring FromUtf8(std::string_view bytes) {
+    std::wstring text(bytes.size(), L'\0');
+    text.resize(static_cast<size_t>(
+        MultiByteToWideChar(CP_UTF8, 0, bytes.data(), (int)bytes.size(), text.data(), (int)text.size())));
+    return text;
+}
 
 std::wstring ShortPath(const std::wstring& path) {
     wchar_t result[MAX_PATH];
@@ -45,8 +34,8 @@ std::wstring ShortPath(const std::wstring& path) {
 
 std::wstring WindowsPathOf(std::string_view buildPath) {
     std::wstring path = FromUtf8(buildPath);
-    for (wchar_t& c : path) c = c == L'/' ? L'\\' : c;
-    return !path.empty() && path.front() == L'\\' ? L"Z:" + path : path;
+    std::ranges::replace(path, L'/', L'\\');
+    return path.starts_with(L'\\') ? L"Z:" + path : path;
 }
 
 bool PollUntil(const std::function<bool()>& ready, DWORD timeoutMs) {
@@ -60,9 +49,7 @@ Process::Process(const std::wstring& exe, const std::wstring& arguments) {
     std::wstring line = Quoted(exe) + L" " + arguments;
     STARTUPINFOW si{};
     si.cb = sizeof si;
-    EXPECT_TRUE(
-        CreateProcessW(exe.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
-        << GetLastError();
+    EXPECT_TRUE(CreateProcessW(exe.c_str(), line.data(), 0, 0, FALSE, 0, 0, 0, &si, &pi)) << GetLastError();
 }
 
 Process::~Process() {
@@ -84,19 +71,15 @@ std::wstring ProbeLog(const std::wstring& log) {
 }
 
 void PrintTo(const Box& box, std::ostream* os) {
-    *os << "\"" << ::testing::PrintToString(box.title) << "\" " << box.icon << " "
+    *os << ::testing::PrintToString(box.title) << " " << box.icon << " "
         << ::testing::PrintToString(box.buttons) << " " << ::testing::PrintToString(box.text);
 }
 
 Box ReadBox(HWND dlg) {
-    Box box{WindowText(GetDlgItem(dlg, 0xFFFF)), WindowText(dlg), '-', {}};
-    if (HWND icon = GetDlgItem(dlg, 0x440)) {
-        const auto shown = reinterpret_cast<HICON>(SendMessageW(icon, STM_GETICON, 0, 0));
-        box.icon = '?';
-        for (auto [id, letter] :
-             {std::pair{IDI_HAND, 'S'}, {IDI_QUESTION, 'Q'}, {IDI_EXCLAMATION, 'E'}, {IDI_ASTERISK, 'I'}}) {
-            if (shown != nullptr && LoadIconW(nullptr, id) == shown) box.icon = letter;
-        }
+    Box box{WindowText(GetDlgItem(dlg, 0xFFFF)), WindowText(dlg), GetDlgItem(dlg, 0x440) ? '?' : '-', {}};
+    const auto icon = (HICON)SendDlgItemMessageW(dlg, 0x440, STM_GETICON, 0, 0);
+    for (auto [id, letter] : {std::pair{IDI_HAND, 'S'}, {IDI_QUESTION, 'Q'}, {IDI_EXCLAMATION, 'E'}}) {
+        if (icon && LoadIconW(nullptr, id) == icon) box.icon = letter;
     }
     for (int id = IDOK; id <= IDNO; ++id) {
         if (GetDlgItem(dlg, id)) box.buttons.push_back(id);
@@ -105,34 +88,35 @@ Box ReadBox(HWND dlg) {
 }
 
 void Press(HWND dlg, int id) {
-    PostMessageW(dlg, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dlg, id)));
+    PostMessageW(dlg, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), (LPARAM)GetDlgItem(dlg, id));
+}
+
+namespace {
+thread_local Boxes* answering = nullptr;
 }
 
 Boxes::Boxes() : hook_(SetWindowsHookExW(WH_CBT, Hook, nullptr, GetCurrentThreadId())), outer_(answering) {
-    EXPECT_NE(hook_, nullptr);
     answering = this;
 }
 
 Boxes::~Boxes() {
     UnhookWindowsHookEx(hook_);
     answering = outer_;
-    EXPECT_EQ(unexpected_, 0) << "dialogs came that the test did not answer: "
-                              << ::testing::PrintToString(seen);
+    EXPECT_EQ(unexpected_, 0) << "dialogs the test did not answer: " << ::testing::PrintToString(seen);
     EXPECT_TRUE(answers_.empty()) << answers_.size() << " answer(s) left: no dialog came for them";
 }
 
 LRESULT CALLBACK Boxes::Hook(int code, WPARAM wParam, LPARAM lParam) {
-    // Creation sees every top-level dialog even when another process has the foreground;
-    // activation is the second chance. The timer fires in the dialog's own modal loop.
-    HWND hwnd = reinterpret_cast<HWND>(wParam);
+    // Creation sees every top-level dialog even when another process has the foreground; activation
+    // is the second chance. The timer fires in the dialog's own modal loop, once it has initialised.
+    HWND hwnd = (HWND)wParam;
     wchar_t cls[16] = {};
-    const bool topLevel =
-        code == HCBT_ACTIVATE ||
-        (code == HCBT_CREATEWND && !(reinterpret_cast<CBT_CREATEWNDW*>(lParam)->lpcs->style & WS_CHILD));
+    const bool topLevel = code == HCBT_ACTIVATE ||
+                          (code == HCBT_CREATEWND && !(((CBT_CREATEWNDW*)lParam)->lpcs->style & WS_CHILD));
     if (topLevel && answering && GetClassNameW(hwnd, cls, 16) && lstrcmpW(cls, L"#32770") == 0 &&
-        !GetPropW(hwnd, kHandled)) {
-        SetPropW(hwnd, kHandled, reinterpret_cast<HANDLE>(1));  // a box is activated again and again
-        SetTimer(hwnd, 0x7A11, 30, Timer);
+        !GetPropW(hwnd, L"TolvareAnswered")) {
+        SetPropW(hwnd, L"TolvareAnswered", (HANDLE)1);  // a box is activated again and again
+        SetTimer(hwnd, 1, 30, Timer);
     }
     return CallNextHookEx(nullptr, code, wParam, lParam);
 }
@@ -140,17 +124,13 @@ LRESULT CALLBACK Boxes::Hook(int code, WPARAM wParam, LPARAM lParam) {
 void CALLBACK Boxes::Timer(HWND dlg, UINT, UINT_PTR id, DWORD) {
     KillTimer(dlg, id);
     Boxes* self = answering;
-    if (self == nullptr || !IsWindow(dlg) || (self->custom && self->custom(dlg))) return;
+    if (self == nullptr || (self->custom && self->custom(dlg))) return;
     Box box = ReadBox(dlg);
-    int answer = 0;
-    if (!self->answers_.empty()) {
-        answer = self->answers_.front();
-        self->answers_.pop_front();
-    }
+    int answer = self->answers_.empty() ? 0 : self->answers_.front();
+    if (!self->answers_.empty()) self->answers_.pop_front();
     const auto has = [&](int id) { return std::ranges::find(box.buttons, id) != box.buttons.end(); };
     if (!has(answer)) {
         ++self->unexpected_;
-        answer = IDCANCEL;
         for (int safest : {IDNO, IDABORT, IDOK, IDCANCEL}) answer = has(safest) ? safest : answer;
     }
     Press(dlg, answer);
@@ -171,10 +151,8 @@ void WinTest::Pump() {
 }
 
 void WinTest::PumpFor(DWORD ms) {
-    for (const ULONGLONG end = GetTickCount64() + ms; GetTickCount64() <= end;) {
+    for (const ULONGLONG end = GetTickCount64() + ms; GetTickCount64() <= end; TakeQuit())
         Sys().WaitForEvents(10);
-        TakeQuit();  // a closed last window ends the program
-    }
 }
 
 bool WinTest::TakeQuit() {
@@ -190,12 +168,9 @@ void WinTest::Key(HWND to, UINT message, WPARAM key) {
 
 void ExpectLayout(const Window& form, const std::vector<Placement>& design) {
     for (int dpi : {96, 144}) {
-        SCOPED_TRACE(dpi);
         RECT r{};
         GetWindowRect(form.hwnd(), &r);
-        if (form.dpi() != dpi) {
-            SendMessageW(form.hwnd(), WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&r));
-        }
+        if (form.dpi() != dpi) SendMessageW(form.hwnd(), WM_DPICHANGED, MAKEWPARAM(dpi, dpi), (LPARAM)&r);
         ASSERT_EQ(form.dpi(), dpi);
         const auto px = [dpi](int tw) -> LONG { return MulDiv(tw, dpi, 1440); };  // 1440 twips an inch
         GetClientRect(form.hwnd(), &r);
@@ -203,14 +178,13 @@ void ExpectLayout(const Window& form, const std::vector<Placement>& design) {
                   (std::array{px(form.ClientWidthTw()), px(form.ClientHeightTw())}));
         HWND child = GetWindow(form.hwnd(), GW_CHILD);
         for (const auto& p : design) {
-            SCOPED_TRACE(p.id);
-            ASSERT_NE(child, nullptr);
-            EXPECT_EQ(GetDlgCtrlID(child), p.id) << "children in tab order";
+            SCOPED_TRACE(testing::Message() << dpi << " DPI, control " << p.id);
+            ASSERT_EQ(GetDlgCtrlID(child), p.id) << "children in tab order";
             EXPECT_EQ(WindowText(child), p.text);
             EXPECT_EQ(GetWindowLongW(child, GWL_STYLE) & p.style, p.style);
             const RectTw tw = form.PlacedRect(child);
             GetWindowRect(child, &r);
-            MapWindowPoints(nullptr, form.hwnd(), reinterpret_cast<POINT*>(&r), 2);
+            MapWindowPoints(nullptr, form.hwnd(), (POINT*)&r, 2);
             EXPECT_EQ((std::array{r.left, r.top, r.right, r.bottom}),
                       (std::array{px(tw.left), px(tw.top), px(tw.left + tw.width), px(tw.top + tw.height)}));
             child = GetWindow(child, GW_HWNDNEXT);

@@ -27,7 +27,6 @@ inline void PrintTo(const MarkRecord& r, std::ostream* os) {
 namespace tolvare::test {
 
 std::string ToCp932(std::wstring_view text);
-std::wstring FromCp932(std::string_view bytes);
 std::wstring FromUtf8(std::string_view bytes);
 std::wstring ShortPath(const std::wstring& path);        // the path itself when it has no short form
 std::wstring WindowsPathOf(std::string_view buildPath);  // "/a/b" is "Z:\a\b" under Wine
@@ -45,7 +44,7 @@ struct Process {
 // What the probe program recorded in `log`: its command lines, once it has finished one.
 std::wstring ProbeLog(const std::wstring& log);
 
-// A message box as the user saw it. `icon`: 'S'top, 'Q'uestion, 'E'xclamation, '-' none, '?' other
+// A message box as the user saw it. `icon`: 'S'top, 'Q'uestion, 'E'xclamation, '-' none, '?' another
 // (a box of another process always reads '?'). `buttons`: those among IDOK..IDNO, ascending.
 struct Box {
     std::wstring text, title;

@@ -115,7 +115,7 @@ TEST_F(PlatformTest, TheReaderAgreesWithGetPrivateProfileStringOnEverySavedFile)
             char value[255] = {};
             const DWORD n = GetPrivateProfileStringA("MARK", ToCp932(key).c_str(), "nodata", value,
                                                      sizeof value, ToCp932(profilePath).c_str());
-            ASSERT_EQ(GetProfileValue(L"MARK", key, L"nodata", profilePath), FromCp932({value, n}))
+            ASSERT_EQ(GetProfileValue(L"MARK", key, L"nodata", profilePath), Sys().FromCp932({value, n}))
                 << "round " << round << " key " << ::testing::PrintToString(key);
         }
     }
