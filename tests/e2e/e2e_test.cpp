@@ -23,20 +23,23 @@ protected:
     static HWND WaitForWindow(const Process& process, const wchar_t* cls, const wchar_t* caption) {
         HWND found = nullptr;
         std::wstring shown;
-        PollUntil([&] {
-            shown.clear();
-            for (HWND w = GetTopWindow(nullptr); w != nullptr && !found; w = GetWindow(w, GW_HWNDNEXT)) {
-                DWORD pid = 0;
-                wchar_t name[64] = {};
-                GetWindowThreadProcessId(w, &pid);
-                if (pid != process.pi.dwProcessId || !IsWindowVisible(w) || !GetClassNameW(w, name, 64))
-                    continue;
-                shown += std::wstring(L" [") + name + L" \"" + WindowText(w) + L"\" " +
-                         WindowText(GetDlgItem(w, 0xFFFF));
-                if ((!cls || lstrcmpW(name, cls) == 0) && (!caption || WindowText(w) == caption)) found = w;
-            }
-            return found != nullptr;
-        });
+        PollUntil(
+            [&] {
+                shown.clear();
+                for (HWND w = GetTopWindow(nullptr); w != nullptr && !found; w = GetWindow(w, GW_HWNDNEXT)) {
+                    DWORD pid = 0;
+                    wchar_t name[64] = {};
+                    GetWindowThreadProcessId(w, &pid);
+                    if (pid != process.pi.dwProcessId || !IsWindowVisible(w) || !GetClassNameW(w, name, 64))
+                        continue;
+                    shown += std::wstring(L" [") + name + L" \"" + WindowText(w) + L"\" " +
+                             WindowText(GetDlgItem(w, 0xFFFF));
+                    if ((!cls || lstrcmpW(name, cls) == 0) && (!caption || WindowText(w) == caption))
+                        found = w;
+                }
+                return found != nullptr;
+            },
+            30000);
         EXPECT_NE(found, nullptr) << "the process " << (process.Exits(0) ? "ended" : "runs")
                                   << ", showing:" << shown;
         return found;

@@ -60,7 +60,7 @@ Process::~Process() {
 
 std::wstring ProbeLog(const std::wstring& log) {
     std::optional<std::string> bytes;
-    PollUntil([&] { return (bytes = ReadFileBytes(log)) && bytes->ends_with('\n'); }, 5000);
+    PollUntil([&] { return (bytes = ReadFileBytes(log)) && bytes->ends_with('\n'); });
     std::wstring text = FromUtf8(bytes.value_or("")), lines;
     // Every program TOLVARE starts is asked to show a normal window (SW_SHOWNORMAL).
     for (size_t start = 0, end; (end = text.find(L'\n', start)) != std::wstring::npos; start = end + 1) {
