@@ -3,10 +3,9 @@
 #pragma once
 
 #include <deque>
-#include <filesystem>
 #include <functional>
 #include <map>
-#include <set>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -18,71 +17,55 @@ using RealSystem = tolvare::Win32System;
 using RealSystem = tolvare::NativeSystem;
 #endif
 
-#include "core/system.h"
+#include "core/globals.h"
 #include "tests/native/files.h"
 
 namespace tolvare::testing {
 
 struct ShownBox {
-    std::wstring text;
-    std::wstring title;
+    std::wstring text, title;
     unsigned style;
+    bool operator==(const ShownBox&) const = default;
 };
+void PrintTo(const ShownBox& box, std::ostream* os);  // defined by the tests' main
+
+// A table as its rows' "mark,program,name" joined by " | ", for expectations at a glance.
+inline std::wstring RowsOf(const MarkTable& table) {
+    std::wstring text;
+    for (const auto& r : table.Rows())
+        text += (text.empty() ? L"" : L" | ") + r.mark + L"," + r.program + L"," + r.name;
+    return text;
+}
 
 class FakeSystem : public RealSystem {
 public:
-    // User interface: every box is recorded and answered from the queue (or with its default).
-    std::vector<ShownBox> boxes;
+    std::vector<ShownBox> boxes;  // answered from `answers`, then with Abort, No or OK
     std::deque<int> answers;
     int beeps = 0;
     std::vector<std::wstring> windows;  // "list", "list-modal", "editor", "select"
     std::function<void()> onEditor;     // what the user does in the editor
-    std::function<void()> onList;
-
-    // Processes: commands recorded; a program whose command line starts with a failing prefix
-    // does not start.
-    std::vector<std::wstring> started;
-    std::set<std::wstring> failingPrograms;
+    std::vector<std::wstring> started;  // command lines; those starting with `failing` fail
+    std::wstring failing;
     bool anotherInstance = false;
-    std::wstring lockedProfile;  // the profile the instance lock was asked about
-    std::wstring args;
-    std::wstring exeDir;
-
-    // Paths: short forms, directory listings and attributes, keyed by the exact path.
+    std::wstring lockedProfile, args, exeDir;  // the profile the instance lock is asked about
     std::map<std::wstring, std::wstring> shortNames;
-    std::map<std::pair<std::wstring, bool>, std::wstring> listings;
+    std::map<std::pair<std::wstring, bool>, std::wstring> listings;  // (pattern, includeDirs)
     std::map<std::wstring, uint32_t> attributes;
-
-    // Time: waits advance a fake clock instead of sleeping.
-    int64_t now = 1000;
-    std::vector<int64_t> waits;
+    int64_t now = 1000;  // waits advance the clock instead of sleeping
+    int waits = 0;
     std::function<void()> onWait;
-
-    // File failures: the next creations / writes fail this many times.
-    int failCreates = 0;
-    int failWrites = 0;
-    int failReplaces = 0;
-    int failBackupReplaces = 0;
-    int passWrites = 0;  // writes that succeed before failWrites begin
+    // How often each file operation fails next: "create", "replace" (the profile) and "backup"
+    // (the backup's replacement).
+    std::map<std::string, int> fails;
 
     void Beep() override { ++beeps; }
     int MessageBox(const std::wstring& text, const std::wstring& title, unsigned style) override {
         boxes.push_back({text, title, style});
-        if (!answers.empty()) {
-            const int a = answers.front();
-            answers.pop_front();
-            return a;
-        }
-        switch (style & 0xF) {
-        case kMbAbortRetryIgnore: return kIdAbort;
-        case kMbYesNo: return kIdNo;
-        default: return kIdOk;
-        }
+        const int type = style & 0xF, answer = answers.empty() ? 0 : answers.front();
+        if (!answers.empty()) answers.pop_front();
+        return answer ? answer : type == kMbAbortRetryIgnore ? kIdAbort : type == kMbYesNo ? kIdNo : kIdOk;
     }
-    void ShowList(bool modal) override {
-        windows.push_back(modal ? L"list-modal" : L"list");
-        if (onList) onList();
-    }
+    void ShowList(bool modal) override { windows.push_back(modal ? L"list-modal" : L"list"); }
     void ShowEditor() override {
         windows.push_back(L"editor");
         if (onEditor) onEditor();
@@ -96,48 +79,40 @@ public:
     std::wstring CommandArgs() override { return args; }
     std::wstring ExeDirectory() override { return exeDir; }
     uint32_t StartProcess(const std::wstring& commandLine, SysError& err) override {
-        for (const auto& p : failingPrograms) {
-            if (commandLine.rfind(p, 0) == 0) {
-                err = {2, L"The system cannot find the file specified."};
-                return 0;
-            }
-        }
+        if (!failing.empty() && commandLine.starts_with(failing)) return err = {2, ErrorText(2)}, 0;
         started.push_back(commandLine);
         return 4242;
     }
 
     std::optional<std::wstring> ShortPathName(const std::wstring& path) override {
-        auto it = shortNames.find(path);
-        if (it == shortNames.end()) return std::nullopt;
-        return it->second;
+        return shortNames.contains(path) ? std::optional(shortNames[path]) : std::nullopt;
     }
     std::wstring FirstDirEntry(const std::wstring& pattern, bool includeDirs) override {
-        auto it = listings.find({pattern, includeDirs});
-        return it == listings.end() ? std::wstring() : it->second;
+        return listings[{pattern, includeDirs}];
     }
     std::optional<uint32_t> FileAttributes(const std::wstring& path) override {
-        auto it = attributes.find(path);
-        if (it == attributes.end()) return std::nullopt;
-        return it->second;
+        return attributes.contains(path) ? std::optional(attributes[path]) : std::nullopt;
     }
 
     int64_t MonotonicMs() override { return now; }
     void WaitForEvents(int64_t maxMs) override {
-        waits.push_back(maxMs);
+        ++waits;
         now += maxMs;
         if (onWait) onWait();
     }
 
-    std::unique_ptr<OutFile> CreateOutFile(const std::wstring& path, SysError& err) override;
+    bool Fails(const char* op, SysError& err) {
+        if (fails[op] <= 0) return false;
+        --fails[op];
+        err = {5, L"Access is denied."};
+        return true;
+    }
+    std::unique_ptr<OutFile> CreateOutFile(const std::wstring& path, SysError& err) override {
+        return Fails("create", err) ? nullptr : RealSystem::CreateOutFile(path, err);
+    }
     bool ReplaceFileWith(const std::wstring& from, const std::wstring& to, SysError& err) override {
-        // The backup is replaced before the profile: each has its own failures.
-        const bool backup = to.size() >= 3 && to.compare(to.size() - 3, 3, L".bk") == 0;
-        if (int& fails = backup ? failBackupReplaces : failReplaces; fails > 0) {
-            --fails;
-            err = {5, L"Access is denied."};
-            return false;
-        }
-        return RealSystem::ReplaceFileWith(from, to, err);
+        return !Fails(to.ends_with(L".bk") ? "backup" : "replace", err) &&
+               RealSystem::ReplaceFileWith(from, to, err);
     }
 };
 
@@ -150,17 +125,5 @@ public:
 private:
     System* previous_;
 };
-
-using test::TempDir;
-
-std::string ReadBytes(const std::wstring& path);
-void WriteBytes(const std::wstring& path, const std::string& bytes);
-bool Exists(const std::wstring& path);
-
-// Code page 932 bytes of a text, as the platform converts it.
-std::string Cp932(const std::wstring& text);
-// The text as other editors save it: UTF-8, and UTF-16 in either byte order (no byte order mark).
-std::string Utf8(const std::wstring& text);
-std::string Utf16(const std::wstring& text, bool bigEndian);
 
 }  // namespace tolvare::testing

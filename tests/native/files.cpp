@@ -6,7 +6,6 @@
 #include <fstream>
 #include <iterator>
 #include <random>
-#include <system_error>
 
 namespace tolvare::test {
 
@@ -14,27 +13,17 @@ namespace fs = std::filesystem;
 
 TempDir::TempDir(std::wstring_view label) {
     static std::atomic<unsigned> counter{0};
-    std::random_device random;
-    const fs::path base = fs::temp_directory_path();
-    for (int attempt = 0; attempt < 100 && path_.empty(); ++attempt) {
-        const fs::path candidate = base / (std::wstring(label) + L" " + std::to_wstring(random()) + L"." +
-                                           std::to_wstring(counter++));
-        std::error_code error;
-        if (fs::create_directory(candidate, error)) path_ = candidate.wstring();
-    }
+    path_ =
+        (fs::temp_directory_path() / (std::wstring(label) + L" " + std::to_wstring(std::random_device()()) +
+                                      L"." + std::to_wstring(counter++)))
+            .wstring();
+    fs::create_directories(path_);
 }
-
-TempDir::~TempDir() {
-    if (!path_.empty()) RemoveTree(path_);
-}
-
-std::wstring TempDir::operator/(std::wstring_view name) const { return (fs::path(path_) / name).wstring(); }
 
 std::wstring TempDir::MakeDir(std::wstring_view name) const {
-    const std::wstring dir = *this / name;
     std::error_code error;
-    fs::create_directory(dir, error);
-    return dir;
+    fs::create_directory(*this / name, error);
+    return *this / name;
 }
 
 bool RemoveTree(const std::wstring& path) {
@@ -52,15 +41,13 @@ bool RemoveTree(const std::wstring& path) {
 
 bool WriteFileBytes(const std::wstring& path, std::string_view bytes) {
     std::ofstream out(fs::path(path), std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    return static_cast<bool>(out);
+    return static_cast<bool>(out.write(bytes.data(), static_cast<std::streamsize>(bytes.size())));
 }
 
 std::optional<std::string> ReadFileBytes(const std::wstring& path) {
     std::error_code error;
-    if (!fs::is_regular_file(path, error)) return std::nullopt;
     std::ifstream in(fs::path(path), std::ios::binary);
-    if (!in) return std::nullopt;
+    if (!fs::is_regular_file(path, error) || !in) return std::nullopt;
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
