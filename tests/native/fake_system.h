@@ -5,6 +5,7 @@
 #include <deque>
 #include <functional>
 #include <map>
+#include <set>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -42,21 +43,23 @@ public:
     std::vector<ShownBox> boxes;  // answered from `answers`, then with Abort, No or OK
     std::deque<int> answers;
     int beeps = 0;
-    std::vector<std::wstring> windows;  // "list", "list-modal", "editor", "select"
-    std::function<void()> onEditor;     // what the user does in the editor
-    std::vector<std::wstring> started;  // command lines; those starting with `failing` fail
+    // The windows opened ("list", "list-modal", "editor", "select") and the command lines started;
+    // those starting with `failing` do not start.
+    std::vector<std::wstring> opened;
     std::wstring failing;
+    std::function<void()> onEditor;  // what the user does in the editor
     bool anotherInstance = false;
-    std::wstring lockedProfile, args, exeDir;  // the profile the instance lock is asked about
+    std::wstring lockedProfile, args, exeDir;  // the instance lock is asked about `lockedProfile`
     std::map<std::wstring, std::wstring> shortNames;
-    std::map<std::pair<std::wstring, bool>, std::wstring> listings;  // (pattern, includeDirs)
+    std::map<std::pair<std::wstring, bool>, std::wstring> listings;  // by (pattern, includeDirs)
     std::map<std::wstring, uint32_t> attributes;
     int64_t now = 1000;  // waits advance the clock instead of sleeping
     int waits = 0;
     std::function<void()> onWait;
-    // How often each file operation fails next: "create", "replace" (the profile) and "backup"
-    // (the backup's replacement).
-    std::map<std::string, int> fails;
+    // Which calls of a file operation fail, counted from 1: "create", "write", "replace" (of the
+    // profile) and "backup" (its replacement).
+    std::map<std::string, std::set<int>> failAt;
+    std::map<std::string, int> calls;
 
     void Beep() override { ++beeps; }
     int MessageBox(const std::wstring& text, const std::wstring& title, unsigned style) override {
@@ -65,30 +68,28 @@ public:
         if (!answers.empty()) answers.pop_front();
         return answer ? answer : type == kMbAbortRetryIgnore ? kIdAbort : type == kMbYesNo ? kIdNo : kIdOk;
     }
-    void ShowList(bool modal) override { windows.push_back(modal ? L"list-modal" : L"list"); }
+    void ShowList(bool modal) override { opened.push_back(modal ? L"list-modal" : L"list"); }
     void ShowEditor() override {
-        windows.push_back(L"editor");
+        opened.push_back(L"editor");
         if (onEditor) onEditor();
     }
-    void ShowSelect() override { windows.push_back(L"select"); }
-
+    void ShowSelect() override { opened.push_back(L"select"); }
+    uint32_t StartProcess(const std::wstring& commandLine, SysError& err) override {
+        if (!failing.empty() && commandLine.starts_with(failing)) return err = {2, ErrorText(2)}, 0;
+        opened.push_back(commandLine);
+        return 4242;
+    }
     bool AnotherInstanceRunning(const std::wstring& profile) override {
-        lockedProfile = profile;
-        return anotherInstance;
+        return lockedProfile = profile, anotherInstance;
     }
     std::wstring CommandArgs() override { return args; }
     std::wstring ExeDirectory() override { return exeDir; }
-    uint32_t StartProcess(const std::wstring& commandLine, SysError& err) override {
-        if (!failing.empty() && commandLine.starts_with(failing)) return err = {2, ErrorText(2)}, 0;
-        started.push_back(commandLine);
-        return 4242;
-    }
 
     std::optional<std::wstring> ShortPathName(const std::wstring& path) override {
         return shortNames.contains(path) ? std::optional(shortNames[path]) : std::nullopt;
     }
-    std::wstring FirstDirEntry(const std::wstring& pattern, bool includeDirs) override {
-        return listings[{pattern, includeDirs}];
+    std::wstring FirstDirEntry(const std::wstring& pattern, bool dirs) override {
+        return listings[{pattern, dirs}];
     }
     std::optional<uint32_t> FileAttributes(const std::wstring& path) override {
         return attributes.contains(path) ? std::optional(attributes[path]) : std::nullopt;
@@ -96,19 +97,26 @@ public:
 
     int64_t MonotonicMs() override { return now; }
     void WaitForEvents(int64_t maxMs) override {
-        ++waits;
-        now += maxMs;
+        now += maxMs, ++waits;
         if (onWait) onWait();
     }
 
     bool Fails(const char* op, SysError& err) {
-        if (fails[op] <= 0) return false;
-        --fails[op];
-        err = {5, L"Access is denied."};
-        return true;
+        return failAt[op].contains(++calls[op]) && (err = {5, L"Access is denied."}, true);
     }
     std::unique_ptr<OutFile> CreateOutFile(const std::wstring& path, SysError& err) override {
-        return Fails("create", err) ? nullptr : RealSystem::CreateOutFile(path, err);
+        struct File : OutFile {  // the real file, whose writes fail as scripted
+            std::unique_ptr<OutFile> real;
+            FakeSystem* fake;
+            bool Write(std::string_view bytes, SysError& err) override {
+                return !fake->Fails("write", err) && real->Write(bytes, err);
+            }
+            bool Commit(SysError& err) override { return real->Commit(err); }
+        };
+        auto file = std::make_unique<File>();
+        file->real = Fails("create", err) ? nullptr : RealSystem::CreateOutFile(path, err);
+        file->fake = this;
+        return file->real ? std::move(file) : nullptr;
     }
     bool ReplaceFileWith(const std::wstring& from, const std::wstring& to, SysError& err) override {
         return !Fails(to.ends_with(L".bk") ? "backup" : "replace", err) &&

@@ -3,14 +3,11 @@
 // sanitizers. Everything else (windows, processes, paths, time) the test fake decides.
 #pragma once
 
-#include <fnmatch.h>
+#include <glob.h>
 #include <iconv.h>
 
 #include <cerrno>
 #include <cwctype>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 
 #include "core/system.h"
 #include "tests/native/files.h"
@@ -20,14 +17,15 @@ namespace tolvare {
 class NativeSystem : public System {
 public:
     std::string ToCp932(std::wstring_view text, bool* lossy = nullptr) override {
-        if (lossy != nullptr) *lossy = false;
         // Opening a conversion costs far more than converting a line: each direction is opened once.
         static const iconv_t toCp932 = iconv_open("CP932", "WCHAR_T");
-        return Convert(toCp932, Bytes(text), sizeof(wchar_t), "?", lossy);
+        return Convert(toCp932, {reinterpret_cast<const char*>(text.data()), text.size() * sizeof(wchar_t)},
+                       sizeof(wchar_t), "?", lossy);
     }
     std::wstring FromCp932(std::string_view bytes) override {
         static const iconv_t fromCp932 = iconv_open("WCHAR_T", "CP932");
-        const std::string wide = Convert(fromCp932, bytes, 1, Bytes(L"\x30FB"), nullptr);
+        const std::string wide =
+            Convert(fromCp932, bytes, 1, std::string("\xFB\x30\0\0", sizeof(wchar_t)), nullptr);
         return std::wstring(reinterpret_cast<const wchar_t*>(wide.data()), wide.size() / sizeof(wchar_t));
     }
     std::wstring ToUpper(std::wstring_view text) override {
@@ -38,33 +36,25 @@ public:
     }
 
     ReadStatus ReadWholeFile(const std::wstring& path, std::string& bytes, SysError& err) override {
-        std::error_code code;
-        if (!std::filesystem::exists(Native(path), code)) return ReadStatus::kNotFound;
-        const auto read = test::ReadFileBytes(Native(path).wstring());
+        const auto read = test::ReadFileBytes(Native(path));
         bytes = read.value_or("");
-        if (!read) err = {EISDIR, L"Is a directory"};
-        return read ? ReadStatus::kOk : ReadStatus::kFailed;
+        if (read) return ReadStatus::kOk;
+        if (!std::filesystem::exists(Native(path))) return ReadStatus::kNotFound;
+        err = {EISDIR, L"Is a directory"};
+        return ReadStatus::kFailed;
     }
-    std::unique_ptr<OutFile> CreateOutFile(const std::wstring& path, SysError& err) override {
-        struct File : OutFile {  // closing the stream commits: tests need no flush to the disk
-            std::ofstream out;
-            bool Write(std::string_view bytes, SysError&) override {
-                return static_cast<bool>(out.write(bytes.data(), static_cast<std::streamsize>(bytes.size())));
-            }
-            bool Commit(SysError&) override { return out.close(), !out.fail(); }
+    std::unique_ptr<OutFile> CreateOutFile(const std::wstring& path, SysError&) override {
+        struct File : OutFile {  // written whole on Commit: tests need no flush to the disk
+            std::wstring path;
+            std::string bytes;
+            bool Write(std::string_view more, SysError&) override { return bytes += more, true; }
+            bool Commit(SysError&) override { return test::WriteFileBytes(path, bytes); }
         };
         auto file = std::make_unique<File>();
-        file->out.open(Native(path), std::ios::binary | std::ios::trunc);
-        if (file->out.is_open()) return file;
-        err = {EACCES, L"Permission denied"};
-        return nullptr;
+        file->path = Native(path);
+        return file;
     }
-    bool DeleteFileAt(const std::wstring& path, SysError& err) override {
-        std::error_code code;
-        const bool removed = std::filesystem::remove(Native(path), code);
-        if (!removed) err = {ENOENT, L"No such file or directory"};
-        return removed;
-    }
+    bool DeleteFileAt(const std::wstring& path, SysError&) override { return test::RemoveTree(Native(path)); }
     bool ReplaceFileWith(const std::wstring& from, const std::wstring& to, SysError& err) override {
         std::error_code code;
         std::filesystem::rename(Native(from), Native(to), code);
@@ -72,47 +62,40 @@ public:
         return !code;
     }
     std::vector<std::wstring> ListFiles(const std::wstring& pattern) override {
-        const std::filesystem::path native = Native(pattern);
+        glob_t found{};
+        glob(std::filesystem::path(Native(pattern)).c_str(), 0, nullptr, &found);
         std::vector<std::wstring> names;
-        std::error_code code;
-        for (const auto& entry : std::filesystem::directory_iterator(native.parent_path(), code)) {
-            const auto name = entry.path().filename();
-            if (entry.is_regular_file(code) && fnmatch(native.filename().c_str(), name.c_str(), 0) == 0) {
-                names.push_back(name.wstring());
-            }
+        for (size_t i = 0; i < found.gl_pathc; ++i) {
+            const std::filesystem::path file = found.gl_pathv[i];
+            if (std::filesystem::is_regular_file(file)) names.push_back(file.filename().wstring());
         }
+        globfree(&found);
         return names;
     }
     std::wstring ErrorText(uint32_t code) override { return L"error " + std::to_wstring(code); }
 
 private:
-    static std::string_view Bytes(std::wstring_view text) {
-        return {reinterpret_cast<const char*>(text.data()), text.size() * sizeof(wchar_t)};
-    }
     // Unconvertible input (one `unit` at a time) becomes `replacement` and sets `lossy`.
     static std::string Convert(iconv_t cd, std::string_view in, size_t unit, std::string_view replacement,
                                bool* lossy) {
+        if (lossy != nullptr) *lossy = false;
         iconv(cd, nullptr, nullptr, nullptr, nullptr);
-        std::string out;
-        char* inPtr = const_cast<char*>(in.data());
-        for (size_t inLeft = in.size(); inLeft > 0;) {
-            char buffer[256];
-            char* outPtr = buffer;
-            size_t outLeft = sizeof buffer;
-            const size_t r = iconv(cd, &inPtr, &inLeft, &outPtr, &outLeft);
-            out.append(buffer, static_cast<size_t>(outPtr - buffer));
-            if (r == static_cast<size_t>(-1) && errno != E2BIG) {
-                if (lossy != nullptr) *lossy = true;
-                out += replacement;
-                const size_t skip = std::min(unit, inLeft);
-                inPtr += skip;
-                inLeft -= skip;
-            }
+        std::string out(in.size() * 4 + 4, '\0');
+        char *inPtr = const_cast<char*>(in.data()), *outPtr = out.data();
+        for (size_t inLeft = in.size(), outLeft = out.size(); inLeft > 0;) {
+            if (iconv(cd, &inPtr, &inLeft, &outPtr, &outLeft) != static_cast<size_t>(-1)) break;
+            if (lossy != nullptr) *lossy = true;
+            outPtr = std::copy(replacement.begin(), replacement.end(), outPtr);
+            outLeft -= replacement.size();
+            const size_t skip = std::min(unit, inLeft);
+            inPtr += skip;
+            inLeft -= skip;
         }
+        out.resize(static_cast<size_t>(outPtr - out.data()));
         return out;
     }
     // The core's paths are Windows paths: their separators become the POSIX ones.
-    static std::filesystem::path Native(std::wstring path) {
+    static std::wstring Native(std::wstring path) {
         for (auto& c : path) c = c == L'\\' ? L'/' : c;
         return path;
     }
