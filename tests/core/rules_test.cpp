@@ -1,27 +1,19 @@
-// The core's rules without files: byte measures in code page 932, the exchange sort, and the
-// registration editor's checks in their order and the row it stores.
+// The core's rules without files: the exchange sort, and the registration editor's checks in
+// their order and the row it stores, measured in bytes of code page 932.
 #include <gtest/gtest.h>
 
 #include <random>
 
-#include "core/text.h"
 #include "registration/regist_check.h"
 #include "tests/core/reference_sort.h"
+#include "tests/native/fake_system.h"
 
 namespace tolvare {
 namespace {
 
-TEST(Text, MeasuresInBytesOfCodePage932AndFindsTheLastMatch) {
-    EXPECT_EQ(GetByteLen(L"ABC") + GetByteLen(L"ｱｲｳ"), 6);  // one byte each, half-width katakana too
-    EXPECT_EQ(GetByteLen(L"あいう，"), 8);
-    EXPECT_EQ(GetByteMid(L"ABCDEF", 2, 3), L"BCD");
-    EXPECT_EQ(GetByteMid(L"ABCDEF", 5, 10), L"EF");  // fewer when the bytes run out
-    EXPECT_EQ(GetByteMid(L"あいう", 2, 4), L"い");   // never half a character
-    EXPECT_EQ(InStrLast(L"C:\\dir\\a.b.txt", L".", 0), 11);
-    EXPECT_EQ(InStrLast(L"abcabc", L"bc", 1), 5);       // where the match starts
-    EXPECT_EQ(InStrLast(L"abcabc", L"bc", 6), 0);       // the last one lies before `lowest`
-    EXPECT_EQ(Trim(L"  a\tb\x3000  "), L"a\tb\x3000");  // half-width blanks only
-}
+testing::FakeSystem fake;  // the platform's code page 932, for every test that installs no other
+const bool installed = (SetSystem(&fake), true);
+using F = RegistField;
 
 // Random tables from a small alphabet, so that (mark, name) ties are frequent; the program field
 // numbers the rows so that the order of tied rows shows.
@@ -48,32 +40,29 @@ TEST(CheckRegist, RefusesWithTheFirstFailedCheckInItsOrder) {
     struct Case {
         int txtRows;  // TXT registrations already in the table
         std::wstring mark, program, name, message;
-        RegistField field;
+        F field;
     };
     std::vector<Case> cases = {
-        {0, L"   ", L"", L"", L"拡張子が未入力です", RegistField::kMark},
-        {0, L"ABCDEFGHIJK", L"  ", L"", L"プログラムが未指定です", RegistField::kProgram},
-        {0, L"ＡＢＣＤＥＦ", p201, L"", markLong, RegistField::kMark},
-        {0, L" ABCDEFGHIJ", exe, L"", markLong, RegistField::kMark},  // blanks count
-        {0, L"txt", p201, std::wstring(11, L'説'), programLong, RegistField::kProgram},
+        {0, L"   ", L"", L"", L"拡張子が未入力です", F::kMark},
+        {0, L"ABCDEFGHIJK", L"  ", L"", L"プログラムが未指定です", F::kProgram},
+        {0, L"ＡＢＣＤＥＦ", p201, L"", markLong, F::kMark},
+        {0, L" ABCDEFGHIJ", exe, L"", markLong, F::kMark},  // blanks count
+        {0, L"txt", p201, std::wstring(11, L'説'), programLong, F::kProgram},
         {0, L"txt", L"C:\\a," + std::wstring(195, L'p'), L"", programLong,
-         RegistField::kProgram},  // "，" is 2
+         F::kProgram},  // "," counts as "，"
         {10, L"txt", exe, std::wstring(19, L'n') + L",",
-         L"名前が長すぎます\r\n20バイト以内で指定してください", RegistField::kName},
-        {10, L" txt", L"C:\\" + wave, L"", L"これ以上この拡張子は登録出来ません", RegistField::kMark},
-        {0, wave, exe, L"", L"拡張子に使用できない文字が含まれています", RegistField::kMark},
-        {0, L"txt", L"C:\\" + wave, L"", L"プログラム(パス)に使用できない文字が含まれています",
-         RegistField::kProgram},
-        {0, L"txt", exe, L"\U0001F600", L"名前に使用できない文字が含まれています", RegistField::kName},
+         L"名前が長すぎます\r\n20バイト以内で指定してください", F::kName},
+        {10, L" txt", L"C:\\" + wave, L"", L"これ以上この拡張子は登録出来ません", F::kMark},
+        {0, wave, exe, L"", L"拡張子に使用できない文字が含まれています", F::kMark},
+        {0, L"txt", L"C:\\" + wave, L"", L"プログラム(パス)に使用できない文字が含まれています", F::kProgram},
+        {0, L"txt", exe, L"\U0001F600", L"名前に使用できない文字が含まれています", F::kName},
     };
     // Check 2 names the first of its characters in this order, even when it stands last, and it
     // comes before check 3.
     const std::wstring refused = L"=,[]\";.";
-    for (size_t next = 1; wchar_t ch : refused) {
-        cases.push_back({0, refused.substr(next++) + ch, L"", L"",
-                         L"拡張子に不正な文字'" + std::wstring(1, ch) + L"'が含まれています",
-                         RegistField::kMark});
-    }
+    for (size_t next = 1; wchar_t c : refused)
+        cases.push_back({0, refused.substr(next++) + c, L"", L"",
+                         L"拡張子に不正な文字'" + std::wstring(1, c) + L"'が含まれています", F::kMark});
     for (const auto& c : cases) {
         MarkTable table;
         table.Rows().resize(c.txtRows, {L"TXT", exe, L"v"});
@@ -100,8 +89,8 @@ TEST(CheckRegist, AcceptsTheLimitsAndCountsTheChangedRowOnce) {
 TEST(StoredRow, IsTrimmedUpperCasedWithFullWidthCommasAndADefaultDescription) {
     EXPECT_EQ(StoredRow(L" a,b ", L"  C:\\a,b.exe ", L" x,y "),
               (MarkRecord{L"A，B", L"C:\\a，b.exe", L"x，y"}));
-    EXPECT_EQ(StoredRow(L"txt", L"c", L"  "), (MarkRecord{L"TXT", L"c", L""}));
-    EXPECT_EQ(DefaultDescription(L"C:\\bin\\edit.exe"), L"edit.exe");
+    EXPECT_EQ(StoredRow(L"txt", L"c", L" \t "), (MarkRecord{L"TXT", L"c", L"\t"}));  // half-width blanks only
+    EXPECT_EQ(DefaultDescription(L"C:\\b.c\\edit.exe"), L"edit.exe");                // after the last "\"
     EXPECT_EQ(DefaultDescription(L"C:\\Tools\\"), L"");
     EXPECT_EQ(DefaultDescription(L"abcdefghijklmnopqrstuvwxyz"), L"abcdefghijklmnopqrst");  // 20 characters
     EXPECT_EQ(DefaultDescription(L"C:\\a" + std::wstring(12, L'あ')),

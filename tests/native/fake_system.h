@@ -6,10 +6,10 @@
 #include <functional>
 #include <map>
 #include <set>
-#include <ostream>
-#include <string>
-#include <vector>
+#include <tuple>
 
+#include "core/globals.h"
+#include "tests/native/files.h"
 #ifdef _WIN32
 #include "win32/win32_system.h"
 using RealSystem = tolvare::Win32System;
@@ -18,17 +18,9 @@ using RealSystem = tolvare::Win32System;
 using RealSystem = tolvare::NativeSystem;
 #endif
 
-#include "core/globals.h"
-#include "tests/native/files.h"
-
 namespace tolvare::testing {
 
-struct ShownBox {
-    std::wstring text, title;
-    unsigned style;
-    bool operator==(const ShownBox&) const = default;
-};
-void PrintTo(const ShownBox& box, std::ostream* os);  // defined by the tests' main
+using ShownBox = std::tuple<std::wstring, std::wstring, unsigned>;  // text, title, style
 
 // A table as its rows' "mark,program,name" joined by " | ", for expectations at a glance.
 inline std::wstring RowsOf(const MarkTable& table) {
@@ -44,47 +36,39 @@ public:
     std::deque<int> answers;
     int beeps = 0;
     // The windows opened ("list", "list-modal", "editor", "select") and the command lines started;
-    // those starting with `failing` do not start.
+    // those starting with `failing` fail.
     std::vector<std::wstring> opened;
-    std::wstring failing;
-    std::function<void()> onEditor;  // what the user does in the editor
+    std::wstring failing = L"\n", args, exeDir, lockedProfile;  // the instance lock is for `lockedProfile`
+    std::function<void()> onEditor, onWait;  // what the user does in the editor, or while start-up waits
     bool anotherInstance = false;
-    std::wstring lockedProfile, args, exeDir;  // the instance lock is asked about `lockedProfile`
     std::map<std::wstring, std::wstring> shortNames;
     std::map<std::pair<std::wstring, bool>, std::wstring> listings;  // by (pattern, includeDirs)
     std::map<std::wstring, uint32_t> attributes;
-    int64_t now = 1000;  // waits advance the clock instead of sleeping
-    int waits = 0;
-    std::function<void()> onWait;
-    // Which calls of a file operation fail, counted from 1: "create", "write", "replace" (of the
-    // profile) and "backup" (its replacement).
+    int64_t now = 0, waits = 0;  // waits advance the clock instead of sleeping
+    // The calls, counted from 1, at which "create", "write", "replace" (of the profile) and
+    // "backup" (its replacement) fail.
     std::map<std::string, std::set<int>> failAt;
     std::map<std::string, int> calls;
 
     void Beep() override { ++beeps; }
     int MessageBox(const std::wstring& text, const std::wstring& title, unsigned style) override {
-        boxes.push_back({text, title, style});
+        boxes.emplace_back(text, title, style);
         const int type = style & 0xF, answer = answers.empty() ? 0 : answers.front();
         if (!answers.empty()) answers.pop_front();
         return answer ? answer : type == kMbAbortRetryIgnore ? kIdAbort : type == kMbYesNo ? kIdNo : kIdOk;
     }
     void ShowList(bool modal) override { opened.push_back(modal ? L"list-modal" : L"list"); }
-    void ShowEditor() override {
-        opened.push_back(L"editor");
-        if (onEditor) onEditor();
-    }
+    void ShowEditor() override { opened.push_back(L"editor"), onEditor ? onEditor() : void(); }
     void ShowSelect() override { opened.push_back(L"select"); }
     uint32_t StartProcess(const std::wstring& commandLine, SysError& err) override {
-        if (!failing.empty() && commandLine.starts_with(failing)) return err = {2, ErrorText(2)}, 0;
-        opened.push_back(commandLine);
-        return 4242;
+        if (commandLine.starts_with(failing)) return err = {2, ErrorText(2)}, 0;
+        return opened.push_back(commandLine), 4242;
     }
     bool AnotherInstanceRunning(const std::wstring& profile) override {
         return lockedProfile = profile, anotherInstance;
     }
     std::wstring CommandArgs() override { return args; }
     std::wstring ExeDirectory() override { return exeDir; }
-
     std::optional<std::wstring> ShortPathName(const std::wstring& path) override {
         return shortNames.contains(path) ? std::optional(shortNames[path]) : std::nullopt;
     }
@@ -94,12 +78,8 @@ public:
     std::optional<uint32_t> FileAttributes(const std::wstring& path) override {
         return attributes.contains(path) ? std::optional(attributes[path]) : std::nullopt;
     }
-
     int64_t MonotonicMs() override { return now; }
-    void WaitForEvents(int64_t maxMs) override {
-        now += maxMs, ++waits;
-        if (onWait) onWait();
-    }
+    void WaitForEvents(int64_t maxMs) override { now += maxMs, ++waits, onWait ? onWait() : void(); }
 
     bool Fails(const char* op, SysError& err) {
         return failAt[op].contains(++calls[op]) && (err = {5, L"Access is denied."}, true);
@@ -125,13 +105,10 @@ public:
 };
 
 // Installs a system for one test and puts the previous one back.
-class ScopedSystem {
-public:
-    explicit ScopedSystem(System& system) : previous_(&Sys()) { SetSystem(&system); }
-    ~ScopedSystem() { SetSystem(previous_); }
-
-private:
-    System* previous_;
+struct ScopedSystem {
+    explicit ScopedSystem(System& system) : previous(&Sys()) { SetSystem(&system); }
+    ~ScopedSystem() { SetSystem(previous); }
+    System* previous;
 };
 
 }  // namespace tolvare::testing

@@ -6,7 +6,7 @@
 #include <glob.h>
 #include <iconv.h>
 
-#include <cerrno>
+#include <algorithm>
 #include <cwctype>
 
 #include "core/system.h"
@@ -18,15 +18,14 @@ class NativeSystem : public System {
 public:
     std::string ToCp932(std::wstring_view text, bool* lossy = nullptr) override {
         // Opening a conversion costs far more than converting a line: each direction is opened once.
-        static const iconv_t toCp932 = iconv_open("CP932", "WCHAR_T");
-        return Convert(toCp932, {reinterpret_cast<const char*>(text.data()), text.size() * sizeof(wchar_t)},
-                       sizeof(wchar_t), "?", lossy);
+        static const iconv_t cd = iconv_open("CP932", "WCHAR_T");
+        return Convert(cd, {reinterpret_cast<const char*>(text.data()), text.size() * sizeof(wchar_t)}, "?",
+                       lossy);
     }
     std::wstring FromCp932(std::string_view bytes) override {
-        static const iconv_t fromCp932 = iconv_open("WCHAR_T", "CP932");
-        const std::string wide =
-            Convert(fromCp932, bytes, 1, std::string("\xFB\x30\0\0", sizeof(wchar_t)), nullptr);
-        return std::wstring(reinterpret_cast<const wchar_t*>(wide.data()), wide.size() / sizeof(wchar_t));
+        static const iconv_t cd = iconv_open("WCHAR_T", "CP932");
+        const std::string wide = Convert(cd, bytes, {"\xFB\x30\0\0", sizeof(wchar_t)}, nullptr);  // U+30FB
+        return {reinterpret_cast<const wchar_t*>(wide.data()), wide.size() / sizeof(wchar_t)};
     }
     std::wstring ToUpper(std::wstring_view text) override {
         static const locale_t utf8 = newlocale(LC_CTYPE_MASK, "C.UTF-8", locale_t{});
@@ -38,10 +37,9 @@ public:
     ReadStatus ReadWholeFile(const std::wstring& path, std::string& bytes, SysError& err) override {
         const auto read = test::ReadFileBytes(Native(path));
         bytes = read.value_or("");
-        if (read) return ReadStatus::kOk;
-        if (!std::filesystem::exists(Native(path))) return ReadStatus::kNotFound;
-        err = {EISDIR, L"Is a directory"};
-        return ReadStatus::kFailed;
+        const bool missing = !read && !std::filesystem::exists(Native(path));
+        if (!read && !missing) err = {21, L"Is a directory"};
+        return read ? ReadStatus::kOk : missing ? ReadStatus::kNotFound : ReadStatus::kFailed;
     }
     std::unique_ptr<OutFile> CreateOutFile(const std::wstring& path, SysError&) override {
         struct File : OutFile {  // written whole on Commit: tests need no flush to the disk
@@ -58,45 +56,43 @@ public:
     bool ReplaceFileWith(const std::wstring& from, const std::wstring& to, SysError& err) override {
         std::error_code code;
         std::filesystem::rename(Native(from), Native(to), code);
-        if (code) err = {EACCES, L"Permission denied"};
+        if (code) err = {13, L"Permission denied"};
         return !code;
     }
     std::vector<std::wstring> ListFiles(const std::wstring& pattern) override {
         glob_t found{};
         glob(std::filesystem::path(Native(pattern)).c_str(), 0, nullptr, &found);
         std::vector<std::wstring> names;
-        for (size_t i = 0; i < found.gl_pathc; ++i) {
-            const std::filesystem::path file = found.gl_pathv[i];
-            if (std::filesystem::is_regular_file(file)) names.push_back(file.filename().wstring());
-        }
+        for (const char* path : std::vector(found.gl_pathv, found.gl_pathv + found.gl_pathc))
+            if (std::filesystem::is_regular_file(path))
+                names.push_back(std::filesystem::path(path).filename().wstring());
         globfree(&found);
         return names;
     }
     std::wstring ErrorText(uint32_t code) override { return L"error " + std::to_wstring(code); }
 
 private:
-    // Unconvertible input (one `unit` at a time) becomes `replacement` and sets `lossy`.
-    static std::string Convert(iconv_t cd, std::string_view in, size_t unit, std::string_view replacement,
-                               bool* lossy) {
-        if (lossy != nullptr) *lossy = false;
-        iconv(cd, nullptr, nullptr, nullptr, nullptr);
-        std::string out(in.size() * 4 + 4, '\0');
+    // Unconvertible input, one character at a time, becomes `replacement` and sets `lossy`.
+    static std::string Convert(iconv_t cd, std::string_view in, std::string_view replacement, bool* lossy) {
+        const size_t unit = replacement.size() == 1 ? sizeof(wchar_t) : 1;
+        std::string out(in.size() * 4, '\0');
         char *inPtr = const_cast<char*>(in.data()), *outPtr = out.data();
-        for (size_t inLeft = in.size(), outLeft = out.size(); inLeft > 0;) {
-            if (iconv(cd, &inPtr, &inLeft, &outPtr, &outLeft) != static_cast<size_t>(-1)) break;
+        size_t inLeft = in.size(), outLeft = out.size();
+        if (lossy != nullptr) *lossy = false;
+        for (iconv(cd, nullptr, nullptr, nullptr, nullptr);
+             iconv(cd, &inPtr, &inLeft, &outPtr, &outLeft) == size_t(-1);) {
             if (lossy != nullptr) *lossy = true;
             outPtr = std::copy(replacement.begin(), replacement.end(), outPtr);
             outLeft -= replacement.size();
-            const size_t skip = std::min(unit, inLeft);
-            inPtr += skip;
-            inLeft -= skip;
+            inPtr += std::min(unit, inLeft);
+            inLeft -= std::min(unit, inLeft);
         }
         out.resize(static_cast<size_t>(outPtr - out.data()));
         return out;
     }
     // The core's paths are Windows paths: their separators become the POSIX ones.
     static std::wstring Native(std::wstring path) {
-        for (auto& c : path) c = c == L'\\' ? L'/' : c;
+        std::replace(path.begin(), path.end(), L'\\', L'/');
         return path;
     }
 };
