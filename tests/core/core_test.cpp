@@ -120,23 +120,6 @@ TEST_F(Profile, OneExtensionReadsItsFirstTenConsecutiveKeys) {
     EXPECT_EQ(RowsOf(markTable), L"T0,, | T1,, | T2,, | T3,, | T4,, | T5,, | T6,, | T7,, | T8,, | T9,,");
 }
 
-TEST_F(Profile, WritesTheTableSortedAndGroupedInCodePage932) {
-    const std::pair<std::vector<MarkRecord>, std::wstring> cases[] = {
-        {{{L"TXT", L"B.EXE", L"ビューア"}, {L"DOC", L"X.EXE", L"文書"}, {L"TXT", L"A", L"エディタ"}},
-         L"[MARK]\r\nDOC_0=DOC,X.EXE,文書\r\nTXT_0=TXT,A,エディタ\r\nTXT_1=TXT,B.EXE,ビューア\r\n"},
-        // Marks that differ in case form one group only where the sort puts them side by side.
-        {{{L"txt", L"c", L"n"}, {L"ZIP", L"z", L"n"}, {L"TXT", L"t", L"n"}},
-         L"[MARK]\r\nTXT_0=TXT,t,n\r\nZIP_0=ZIP,z,n\r\nTXT_0=TXT,c,n\r\n"},
-        {{{L"txt", L"c", L"n"}, {L"TXT", L"t", L"n"}}, L"[MARK]\r\nTXT_0=TXT,t,n\r\nTXT_1=TXT,c,n\r\n"},
-    };
-    for (const auto& [rows, text] : cases) {
-        markTable.Rows() = rows;
-        SaveMarkProfileAll(markTable);
-        EXPECT_EQ(File(), fake.ToCp932(text));
-        EXPECT_EQ(fake.ToUpper(RowsOf(markTable)), fake.ToUpper(Load(text)));  // in the file's order
-    }
-}
-
 TEST_F(Profile, AsksBeforeOverwritingRegistrationsNobodyHasSeen) {
     const testing::ShownBox question{
         L"登録情報の一部を読み込めていないか、ほかのプログラムによって変更されています。\r\n"
@@ -170,34 +153,35 @@ TEST_F(Profile, AsksBeforeOverwritingRegistrationsNobodyHasSeen) {
     }
 }
 
-TEST_F(Profile, SavesWithABackupOrLeavesTheOldFileWhole) {
+TEST_F(Profile, SavesSortedWithABackupOrLeavesTheOldFileWhole) {
     const std::string old = "; mine\r\n[X]\r\n[MARK]\r\nOLD_0=OLD\r\n", earlier = "earlier backup";
-    const std::string saved = "[MARK]\r\nABC_0=ABC,a,b\r\nNEW_0=NEW,n,m\r\n",
-                      skipped = "[MARK]\r\nNEW_0=NEW,n,m\r\n";
+    const std::string doc = fake.ToCp932(L"DOC_0=DOC,X.EXE,文書\r\n");
+    const std::string txt = fake.ToCp932(L"TXT_0=TXT,A,エディタ\r\nTXT_1=TXT,B.EXE,ビューア\r\n");
     struct Case {
         const char* fault;  // the file operation failing at these calls; "line": a line it cannot hold
         std::set<int> calls;
         std::deque<int> answers;   // to the failure boxes, one each
         std::string file, backup;  // no backup given: not looked at
     } cases[] = {
-        {"", {}, {}, saved, old},               // other sections survive in the backup only
-        {"backup", {1}, {}, saved, earlier},    // a backup that cannot be replaced stays as it was,
-        {"write", {4}, {}, saved, earlier},     // or written (after the profile's three lines)
-        {"create", {1}, {kIdIgnore}, old, ""},  // nothing to go on with: ends like Abort
-        {"create", {1, 2}, {kIdRetry, kIdRetry}, saved, old},
+        {"", {}, {}, "[MARK]\r\n" + doc + txt, old},             // other sections survive in the backup only
+        {"backup", {1}, {}, "[MARK]\r\n" + doc + txt, earlier},  // a backup that cannot be replaced stays,
+        {"write", {5}, {}, "[MARK]\r\n" + doc + txt, earlier},   // or written (after the profile's lines)
+        {"create", {1}, {kIdIgnore}, old, ""},                   // nothing to go on with: ends like Abort
+        {"create", {1, 2}, {kIdRetry, kIdRetry}, "[MARK]\r\n" + doc + txt, old},
         {"write", {2}, {kIdAbort}, old, ""},
-        {"write", {1}, {kIdRetry}, saved, old},  // from the start again
-        {"write", {1, 2}, {kIdIgnore, kIdIgnore}, "NEW_0=NEW,n,m\r\n", old},
+        {"write", {1}, {kIdRetry}, "[MARK]\r\n" + doc + txt, old},  // from the start again
+        {"write", {1, 2}, {kIdIgnore, kIdIgnore}, txt, old},
         {"replace", {1}, {kIdAbort}, old, ""},
-        {"replace", {1}, {kIdRetry}, saved, old},
-        {"line", {}, {kIdIgnore}, skipped, old},  // never written as a silent '?'
+        {"replace", {1}, {kIdRetry}, "[MARK]\r\n" + doc + txt, old},
+        {"line", {}, {kIdIgnore}, "[MARK]\r\n" + txt, old},  // never written as a silent '?'
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.fault + ::testing::PrintToString(c.calls) + ::testing::PrintToString(c.answers));
         Load(fake.FromCp932(old));
         test::WriteFileBytes(file + L".bk", earlier);
-        markTable.Rows() = {{L"NEW", L"n", L"m"},
-                            {L"ABC", c.fault == std::string("line") ? L"\xE9" : L"a", L"b"}};
+        markTable.Rows() = {{L"TXT", L"B.EXE", L"ビューア"},
+                            {L"DOC", c.fault == std::string("line") ? L"X\xE9.EXE" : L"X.EXE", L"文書"},
+                            {L"TXT", L"A", L"エディタ"}};
         fake.failAt = {{c.fault, c.calls}};
         fake.calls.clear(), fake.boxes.clear(), fake.beeps = 0, fake.answers = c.answers;
         SaveMarkProfileAll(markTable);
@@ -207,10 +191,17 @@ TEST_F(Profile, SavesWithABackupOrLeavesTheOldFileWhole) {
         EXPECT_EQ(fake.beeps, static_cast<int>(c.answers.size()));
         EXPECT_EQ(fake.boxes, Failures(L"SaveMarkProfileAll"));
     }
+    EXPECT_EQ(RowsOf(markTable), L"DOC,X\xE9.EXE,文書 | TXT,A,エディタ | TXT,B.EXE,ビューア");  // sorted too
+    // Marks that differ in case form one group only where the sort puts them side by side.
+    markTable.Rows() = {{L"txt", L"c", L"n"},
+                        {L"ZIP", L"z", L"n"},
+                        {L"TXT", L"t", L"n"},
+                        {L"txt", L"d", L"o"}};
+    SaveMarkProfileAll(markTable);
+    EXPECT_EQ(File(), "[MARK]\r\nTXT_0=TXT,t,n\r\nZIP_0=ZIP,z,n\r\nTXT_0=TXT,c,n\r\nTXT_1=TXT,d,o\r\n");
     markTable.Erase();  // an empty table leaves only the backup
     SaveMarkProfileAll(markTable);
     EXPECT_EQ(fake.ListFiles(dir / L"*"), Strings{L"tolvare.ini.bk"});
-    EXPECT_EQ(File(L".bk"), skipped);
 }
 
 TEST_F(Startup, StartsTheOneProgramOrOpensAWindow) {

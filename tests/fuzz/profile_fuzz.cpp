@@ -1,43 +1,33 @@
 // libFuzzer target: any bytes as tolvare.ini go through both readers, the sort and the writer's
 // text without a crash, a leak or undefined behaviour, and within the table's limits.
-#include <cstdlib>
-
 #include "core/profile.h"
 #include "core/text.h"
 #include "tests/native/fake_system.h"
 
-namespace {
+using namespace tolvare;
 
 // The profile file is the fuzzer's input; nothing touches the disk.
-struct FuzzSystem : tolvare::testing::FakeSystem {
+struct FuzzSystem : testing::FakeSystem {
     std::string input;
-    tolvare::ReadStatus ReadWholeFile(const std::wstring&, std::string& bytes, tolvare::SysError&) override {
-        bytes = input;
-        return tolvare::ReadStatus::kOk;
+    ReadStatus ReadWholeFile(const std::wstring&, std::string& bytes, SysError&) override {
+        return bytes = input, ReadStatus::kOk;
     }
 };
 
-void Check(bool condition) {
-    if (!condition) std::abort();
-}
-
-}  // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    using namespace tolvare;
     static FuzzSystem system;
+    const auto check = [](bool ok) { ok ? void() : std::abort(); };
     SetSystem(&system);
     system.input.assign(reinterpret_cast<const char*>(data), size);
     const int16_t all = GetMarkProfileAll(markTable);
-    Check(all >= 0 && all <= kMaxRows && all == markTable.UBound());
+    check(all >= 0 && all <= kMaxRows && all == markTable.UBound());
     SortMarkTable(markTable);
-    Check(ProfileLines(markTable).size() == static_cast<size_t>(all) + 1);
+    check(ProfileLines(markTable).size() == static_cast<size_t>(all) + 1);
     // The extension of the first row, as start-up would look up a file of that type.
     const int16_t one = GetMarkProfile(markTable, all > 0 ? markTable[1].mark : L"TXT");
-    Check(one >= 0 && one <= kMaxPerMark);
+    check(one >= 0 && one <= kMaxPerMark);
     // No field is longer than the value the platform's reader would hand back.
-    for (const auto& row : markTable.Rows()) {
-        for (const auto* field : {&row.mark, &row.program, &row.name}) Check(GetByteLen(*field) <= 254);
-    }
+    for (const auto& row : markTable.Rows())
+        for (const auto* field : {&row.mark, &row.program, &row.name}) check(GetByteLen(*field) <= 254);
     return 0;
 }
