@@ -1,11 +1,16 @@
 // The core over the scripted system: the profile file read whole and per extension, written with
-// its backup after the save question, and start-up's decisions down to the programs it starts.
+// its backup after the save question; start-up's decisions down to the programs it starts; the
+// table's exchange sort; the registration editor's checks in their order and the row it stores.
 #include <gtest/gtest.h>
+
+#include <random>
 
 #include "core/paths.h"
 #include "core/profile.h"
 #include "core/startup.h"
 #include "core/text.h"
+#include "registration/regist_check.h"
+#include "tests/core/reference_sort.h"
 #include "tests/native/fake_system.h"
 
 namespace tolvare {
@@ -24,6 +29,7 @@ const std::wstring kProfile =
 class CoreTest : public ::testing::Test {
 protected:
     void SetUp() override {
+        SetSystem(&fake);
         profilePath = file;
         GetMarkProfileAll(markTable);  // no file yet: a save may create one without asking
         fake.exeDir = dir.path();
@@ -44,6 +50,7 @@ protected:
         return {static_cast<size_t>(fake.beeps),
                 {operation + std::wstring(L":\r\n"), L"TOLVARE エラー", kMbIconStop | kMbAbortRetryIgnore}};
     }
+    void TearDown() override { SetSystem(nullptr); }
     void Run(const std::wstring& args) {
         fake.args = args;
         fake.opened.clear(), fake.boxes.clear();
@@ -53,10 +60,13 @@ protected:
     test::TempDir dir;
     const std::wstring file = dir / L"tolvare.ini";  // the profile, where start-up puts it too
     testing::FakeSystem fake;
-    testing::ScopedSystem scoped{fake};
 };
 using Profile = CoreTest;
 using Startup = CoreTest;
+using Sort = CoreTest;
+using RegistCheck = CoreTest;
+using RegistRow = CoreTest;
+using F = RegistField;
 
 TEST_F(Profile, ReadsTheMarkSectionUntilItEnds) {
     struct Case {
@@ -67,8 +77,7 @@ TEST_F(Profile, ReadsTheMarkSectionUntilItEnds) {
         {L"[MARK]\nA_0=A,1,a\rB_0=B,2,b", L"A,1,a | B,2,b", true},
         {L"B_0=B,2,b\r\n[X]\r\nA=1\r\n  [MARK]  \r\nA_0=A,1,a\r\n", L"A,1,a", true},
         {L"[mark]\r\nA_0=A,1,a\r\n[MARK]\r\nB_0=B,2,b\r\n", L"B,2,b", false},  // case matters
-        {L"[ MARK ]\r\nA_0=A,1,a\r\n", L"", false},
-        {L"[MARK]\r\nA_0=A,1,a\r\n   \r\nB_0=B,2,b\r\n", L"A,1,a", false},  // a blank line ends it
+        {L"[MARK]\r\nA_0=A,1,a\r\n   \r\nB_0=B,2,b\r\n", L"A,1,a", false},     // a blank line ends it
         {L"[MARK]\r\nA_0=A,1,a\r\n\r\n", L"A,1,a", true},
         {L"[MARK]\r\nA_0=A,1,a\r\n[X]\r\nB_0=B,2,b\r\n", L"A,1,a", true},
         // Keys play no part; the value is trimmed, its fields are not.
@@ -110,14 +119,12 @@ TEST_F(Profile, AFailedReadAsksAbortRetryIgnore) {
     EXPECT_FALSE(loadedProfile.complete);
 }
 
-TEST_F(Profile, OneExtensionReadsItsFirstTenConsecutiveKeys) {
-    std::wstring text = L"[MARK]\r\nDOC_0=DOC,d\r\n";  // keys in any order; the mark from the value
-    for (int i : {10, 9, 8, 7, 6, 5, 4, 3, 2, 1, 0})
-        text += L"TXT_" + std::to_wstring(i) + L"=T" + std::to_wstring(i) + L"\r\n";
-    Load(text);
-    EXPECT_EQ(markTable.UBound(), 12);  // every line, for the list
-    GetMarkProfile(markTable, L"Txt");
-    EXPECT_EQ(RowsOf(markTable), L"T0,, | T1,, | T2,, | T3,, | T4,, | T5,, | T6,, | T7,, | T8,, | T9,,");
+TEST_F(Profile, OneExtensionReadsItsFirstTenKeysInAnyOrder) {
+    std::wstring text = L"[MARK]\r\n";
+    for (int i = 10; i >= 0; --i) text += L"TXT_" + std::to_wstring(i) + L"=T" + std::to_wstring(i) + L"\r\n";
+    SetFile(fake.ToCp932(text));
+    EXPECT_EQ(GetMarkProfile(markTable, L"Txt"), 10);
+    EXPECT_EQ(markTable[10].mark, L"T9");  // the mark comes from the value
 }
 
 TEST_F(Profile, AsksBeforeOverwritingRegistrationsNobodyHasSeen) {
@@ -172,7 +179,6 @@ TEST_F(Profile, SavesSortedWithABackupOrLeavesTheOldFileWhole) {
         {"write", {1}, {kIdRetry}, "[MARK]\r\n" + doc + txt, old},  // from the start again
         {"write", {1, 2}, {kIdIgnore, kIdIgnore}, txt, old},
         {"replace", {1}, {kIdAbort}, old, ""},
-        {"replace", {1}, {kIdRetry}, "[MARK]\r\n" + doc + txt, old},
         {"line", {}, {kIdIgnore}, "[MARK]\r\n" + txt, old},  // never written as a silent '?'
     };
     for (const auto& c : cases) {
@@ -193,12 +199,9 @@ TEST_F(Profile, SavesSortedWithABackupOrLeavesTheOldFileWhole) {
     }
     EXPECT_EQ(RowsOf(markTable), L"DOC,X\xE9.EXE,文書 | TXT,A,エディタ | TXT,B.EXE,ビューア");  // sorted too
     // Marks that differ in case form one group only where the sort puts them side by side.
-    markTable.Rows() = {{L"txt", L"c", L"n"},
-                        {L"ZIP", L"z", L"n"},
-                        {L"TXT", L"t", L"n"},
-                        {L"txt", L"d", L"o"}};
+    markTable.Rows() = {{L"txt", L"c", L""}, {L"ZIP", L"z", L""}, {L"TXT", L"t", L""}, {L"txt", L"d", L""}};
     SaveMarkProfileAll(markTable);
-    EXPECT_EQ(File(), "[MARK]\r\nTXT_0=TXT,t,n\r\nZIP_0=ZIP,z,n\r\nTXT_0=TXT,c,n\r\nTXT_1=TXT,d,o\r\n");
+    EXPECT_EQ(File(), "[MARK]\r\nTXT_0=TXT,t,\r\nZIP_0=ZIP,z,\r\nTXT_0=TXT,c,\r\nTXT_1=TXT,d,\r\n");
     markTable.Erase();  // an empty table leaves only the backup
     SaveMarkProfileAll(markTable);
     EXPECT_EQ(fake.ListFiles(dir / L"*"), Strings{L"tolvare.ini.bk"});
@@ -228,7 +231,6 @@ TEST_F(Startup, StartsTheOneProgramOrOpensAWindow) {
         {L"C:\\say \"hi\".doc", L"C:\\WORD.EXE C:\\say hi.doc"},
         {L"\"C:\\a.doc \"", L"C:\\WORD.EXE C:\\a.doc"},  // a trailing blank is no part of the extension
         {L"C:\\PROGRA~1\\REPORT~1.HTM", L"C:\\BROWSE~1.EXE C:\\PROGRA~1\\REPORT~1.HTM"},
-        {L"C:\\temp\\new~1.doc", L"C:\\WORD.EXE C:\\temp\\new~1.doc"},  // a short name that does not exist
     };
     for (const auto& [args, command] : starts) {
         Run(args);
@@ -249,17 +251,6 @@ TEST_F(Startup, ASecondInstanceOnlySaysSo) {
     EXPECT_EQ(fake.boxes, (Boxes{{L"ﾌﾟﾛｸﾞﾗﾑの二重起動は出来ません", L"TOLVARE", kMbIconStop | kMbOk}}));
     EXPECT_TRUE(fake.opened.empty());
     EXPECT_EQ(fake.lockedProfile, L"D:\\tolvare.ini");  // one instance per profile, whichever exe
-}
-
-TEST_F(Startup, AFailedStartOffersTheList) {
-    Load(kProfile);
-    fake.failing = L"C:\\WORD.EXE";
-    fake.answers = {kIdOk, kIdYes};
-    Run(L"C:\\a.doc");
-    EXPECT_EQ(fake.boxes.at(1),
-              (testing::ShownBox{L"設定を確認しますか？", L"TOLVARE", kMbIconQuestion | kMbYesNo}));
-    EXPECT_EQ(fake.opened, Strings{L"list"});  // with every registration
-    EXPECT_EQ(markCount, 6);
 }
 
 TEST_F(Startup, OffersTheEditorForAnUnregisteredExtension) {
@@ -293,7 +284,7 @@ TEST_F(Startup, OffersTheEditorForAnUnregisteredExtension) {
     EXPECT_EQ(fake.opened, Strings{L"editor"});
 }
 
-TEST_F(Startup, RunProgramStartsTheRegisteredProgramOnly) {
+TEST_F(Startup, LaunchStartsTheRegisteredProgramOnlyOrOffersTheList) {
     for (auto file :
          {L"C:\\Program Files\\Edit.exe", L"C:\\t\\My.exe", L"C:\\tools\\app.exe", L"C:\\tools\\app"})
         fake.attributes[file] = 0x20;
@@ -313,14 +304,98 @@ TEST_F(Startup, RunProgramStartsTheRegisteredProgramOnly) {
         {L"C:\\NOPE.EXE", L""},
     };
     for (const auto& [program, command] : cases) {
-        fake.opened.clear(), fake.boxes.clear();
-        EXPECT_EQ(RunProgram(program, L" C:\\my docs\\a.txt ") != 0, !command.empty()) << program;
-        EXPECT_EQ(fake.opened, command.empty() ? Strings{} : Strings{command}) << program;
-        const std::wstring why =
-            L"プログラム起動時にエラーが発生しました\r\n" + Trim(program) + L" C:\\my docs\\a.txt\r\n";
-        const Boxes failed{{why + fake.ErrorText(2), L"TOLVARE", kMbIconStop | kMbOk}};
+        markTable.Rows() = {{L"TXT", program, L""}};
+        fake.opened.clear(), fake.boxes.clear(), fake.answers = {kIdOk, kIdYes};
+        LaunchMarkRow(1, L" C:\\my docs\\a.txt ", false);
+        const Boxes failed{{L"プログラム起動時にエラーが発生しました\r\n" + Trim(program) +
+                                L" C:\\my docs\\a.txt\r\n" + fake.ErrorText(2),
+                            L"TOLVARE", kMbIconStop | kMbOk},
+                           {L"設定を確認しますか？", L"TOLVARE", kMbIconQuestion | kMbYesNo}};
         EXPECT_EQ(fake.boxes, command.empty() ? failed : Boxes{}) << program;
+        EXPECT_EQ(fake.opened, Strings{command.empty() ? L"list" : command}) << program;  // the list on Yes
     }
+}
+
+// Random tables from a small alphabet, so that (mark, name) ties are frequent; the program field
+// numbers the rows so that the order of tied rows shows.
+TEST_F(Sort, MatchesTheExchangeSortRowForRow) {
+    static const wchar_t* kTexts[] = {L"TXT", L"txt", L"", L"ｶﾅ", L"エディタ", L"A", L" b", L"AB"};
+    std::mt19937 random(20261206);
+    for (int round = 0; round < 300; ++round) {
+        const int rows = round < 290 ? 1 + static_cast<int>(random() % 120) : 31 + round % 3 * 500;
+        const int marks = 1 + static_cast<int>(random() % 8), names = 1 + static_cast<int>(random() % 8);
+        MarkTable fast;
+        for (int i = 0; i < rows; ++i)
+            fast.Append({kTexts[random() % marks], L"row" + std::to_wstring(i), kTexts[random() % names]});
+        MarkTable reference = fast;
+        SortMarkTable(fast);
+        testing::ReferenceExchangeSort(reference);
+        ASSERT_EQ(fast.Rows(), reference.Rows()) << "round " << round;
+    }
+}
+
+TEST_F(RegistCheck, RefusesWithTheFirstFailedCheckInItsOrder) {
+    const std::wstring exe = L"C:\\e.exe", p201 = L"C:\\" + std::wstring(198, L'p'), wave = L"\u301C";
+    const std::wstring markLong = L"拡張子が長すぎます\r\n10バイト以内で指定してください";
+    const std::wstring programLong = L"プログラム(パス)が長すぎます\r\n200バイト以内で指定してください";
+    struct Case {
+        int txtRows;  // TXT registrations already in the table
+        std::wstring mark, program, name, message;
+        F field;
+    };
+    std::vector<Case> cases = {
+        {0, L"   ", L"", L"", L"拡張子が未入力です", F::kMark},
+        {0, L"ABCDEFGHIJK", L"  ", L"", L"プログラムが未指定です", F::kProgram},
+        {0, L"ＡＢＣＤＥＦ", p201, L"", markLong, F::kMark},
+        {0, L" ABCDEFGHIJ", exe, L"", markLong, F::kMark},  // blanks count
+        {0, L"txt", p201, std::wstring(11, L'説'), programLong, F::kProgram},
+        {0, L"txt", L"C:\\a," + std::wstring(195, L'p'), L"", programLong,
+         F::kProgram},  // "," counts as "，"
+        {10, L"txt", exe, std::wstring(19, L'n') + L",",
+         L"名前が長すぎます\r\n20バイト以内で指定してください", F::kName},
+        {10, L" txt", L"C:\\" + wave, L"", L"これ以上この拡張子は登録出来ません", F::kMark},
+        {0, wave, exe, L"", L"拡張子に使用できない文字が含まれています", F::kMark},
+        {0, L"txt", L"C:\\" + wave, L"", L"プログラム(パス)に使用できない文字が含まれています", F::kProgram},
+        {0, L"txt", exe, L"\U0001F600", L"名前に使用できない文字が含まれています", F::kName},
+    };
+    // Check 2 names the first of its characters in this order, even when it stands last, and it
+    // comes before check 3.
+    const std::wstring refused = L"=,[]\";.";
+    for (size_t next = 1; wchar_t c : refused)
+        cases.push_back({0, refused.substr(next++) + c, L"", L"",
+                         L"拡張子に不正な文字'" + std::wstring(1, c) + L"'が含まれています", F::kMark});
+    for (const auto& c : cases) {
+        MarkTable table;
+        table.Rows().resize(c.txtRows, {L"TXT", exe, L"v"});
+        const auto failure = CheckRegist(c.mark, c.program, c.name, table, table.UBound(), 0);
+        ASSERT_TRUE(failure.has_value()) << ::testing::PrintToString(c.mark);
+        EXPECT_EQ(failure->message, c.message);
+        EXPECT_EQ(failure->field, c.field) << ::testing::PrintToString(c.message);
+    }
+}
+
+TEST_F(RegistCheck, AcceptsTheLimitsAndCountsTheChangedRowOnce) {
+    MarkTable table;
+    table.Rows().resize(10, {L"TXT", L"C:\\v.exe", L"v"});
+    EXPECT_FALSE(CheckRegist(L"txt", L"C:\\e.exe", L"", table, 10, 3));  // changing one of the ten
+    table.Resize(9);  // the tenth, with 10, 200 and 20 bytes
+    EXPECT_FALSE(CheckRegist(L"ＡＢＣＤＥ", L"C:\\a，" + std::wstring(194, L'p'), std::wstring(10, L'説'),
+                             table, 9, 0));
+    table.Resize(kMaxRows);
+    EXPECT_EQ(CheckRegist(L"NEW", L"C:\\new.exe", L"", table, kMaxRows, 0)->message,
+              L"これ以上登録出来ません");
+    EXPECT_FALSE(CheckRegist(L"NEW", L"C:\\new.exe", L"", table, kMaxRows, 5));  // a change still fits
+}
+
+TEST_F(RegistRow, IsTrimmedUpperCasedWithFullWidthCommasAndADefaultDescription) {
+    EXPECT_EQ(StoredRow(L" a,b ", L"  C:\\a,b.exe ", L" x,y "),
+              (MarkRecord{L"A，B", L"C:\\a，b.exe", L"x，y"}));
+    EXPECT_EQ(StoredRow(L"txt", L"c", L" \t "), (MarkRecord{L"TXT", L"c", L"\t"}));  // half-width blanks only
+    EXPECT_EQ(DefaultDescription(L"C:\\b.c\\edit.exe"), L"edit.exe");                // after the last "\"
+    EXPECT_EQ(DefaultDescription(L"C:\\Tools\\"), L"");
+    EXPECT_EQ(DefaultDescription(L"abcdefghijklmnopqrstuvwxyz"), L"abcdefghijklmnopqrst");  // 20 characters
+    EXPECT_EQ(DefaultDescription(L"C:\\a" + std::wstring(12, L'あ')),
+              L"a" + std::wstring(9, L'あ'));  // 20 bytes
 }
 
 }  // namespace

@@ -104,11 +104,4 @@ public:
     }
 };
 
-// Installs a system for one test and puts the previous one back.
-struct ScopedSystem {
-    explicit ScopedSystem(System& system) : previous(&Sys()) { SetSystem(&system); }
-    ~ScopedSystem() { SetSystem(previous); }
-    System* previous;
-};
-
 }  // namespace tolvare::testing
