@@ -1,6 +1,5 @@
-// The core over the scripted system: the profile file read whole and per extension, written with
-// its backup after the save question; start-up's decisions down to the programs it starts; the
-// table's exchange sort; the registration editor's checks in their order and the row it stores.
+// The core over the scripted system: the profile file read and written, start-up's decisions down to
+// the programs it starts, the table's exchange sort, and the registration editor's checks and row.
 #include <gtest/gtest.h>
 
 #include <random>
@@ -22,9 +21,8 @@ using Strings = std::vector<std::wstring>;
 using testing::RowsOf;
 
 const std::wstring kProfile =
-    L"[MARK]\r\nDIR\\README_0=DIR\\README,C:\\R.EXE,r\r\nDOC_0=DOC,C:\\WORD.EXE,w\r\n"
-    L"HTML_0=HTML,C:\\BROWSE.EXE,b\r\nTXT_0=TXT,C:\\EDIT.EXE,e\r\n"
-    L"TXT_1=TXT,C:\\VIEW.EXE,ビューア\r\nTXT_2=TXT,C:\\MORE.EXE,m\r\n";
+    L"[MARK]\r\nDIR\\README_0=DIR\\README,C:\\R.EXE,r\r\nDOC_0=DOC,C:\\W.EXE,w\r\nHTML_0=HTML,C:\\B.EXE,b\r\n"
+    L"TXT_0=TXT,C:\\E.EXE,e\r\nTXT_1=TXT,C:\\V.EXE,ビューア\r\nTXT_2=TXT,C:\\M.EXE,m\r\n";
 
 class CoreTest : public ::testing::Test {
 protected:
@@ -63,7 +61,6 @@ protected:
 };
 using Profile = CoreTest;
 using Startup = CoreTest;
-using Sort = CoreTest;
 using RegistCheck = CoreTest;
 using RegistRow = CoreTest;
 using F = RegistField;
@@ -78,7 +75,6 @@ TEST_F(Profile, ReadsTheMarkSectionUntilItEnds) {
         {L"B_0=B,2,b\r\n[X]\r\nA=1\r\n  [MARK]  \r\nA_0=A,1,a\r\n", L"A,1,a", true},
         {L"[mark]\r\nA_0=A,1,a\r\n[MARK]\r\nB_0=B,2,b\r\n", L"B,2,b", false},  // case matters
         {L"[MARK]\r\nA_0=A,1,a\r\n   \r\nB_0=B,2,b\r\n", L"A,1,a", false},     // a blank line ends it
-        {L"[MARK]\r\nA_0=A,1,a\r\n\r\n", L"A,1,a", true},
         {L"[MARK]\r\nA_0=A,1,a\r\n[X]\r\nB_0=B,2,b\r\n", L"A,1,a", true},
         // Keys play no part; the value is trimmed, its fields are not.
         {L"[MARK]\r\nt_7=t,p\r\nTXT,C:\\E.EXE,エディタ\r\n; a, b\r\n K =  T, E ,n ,4th  \r\n",
@@ -88,10 +84,6 @@ TEST_F(Profile, ReadsTheMarkSectionUntilItEnds) {
         EXPECT_EQ(Load(c.text), c.rows);
         EXPECT_EQ(loadedProfile.complete, c.complete) << ::testing::PrintToString(c.text);
     }
-    SetFile(std::nullopt);
-    EXPECT_EQ(GetMarkProfileAll(markTable) + GetMarkProfile(markTable, L"A"), 0);
-    EXPECT_TRUE(loadedProfile.complete);  // no file: nothing unseen
-    EXPECT_TRUE(fake.boxes.empty());
 }
 
 TEST_F(Profile, ReadsTheEncodingsWindowsEditorsSave) {
@@ -105,8 +97,6 @@ TEST_F(Profile, ReadsTheEncodingsWindowsEditorsSave) {
         SetFile(bytes);
         GetMarkProfile(markTable, L"txt");  // stops at the value "nodata"
         EXPECT_EQ(RowsOf(markTable), L"TXT,C:\\ツール\\文書.exe,ｴﾃﾞｨﾀ") << ::testing::PrintToString(bytes);
-        GetMarkProfileAll(markTable);
-        EXPECT_EQ(RowsOf(markTable), L"TXT,C:\\ツール\\文書.exe,ｴﾃﾞｨﾀ | nodata,, | X,,");
     }
 }
 
@@ -116,15 +106,6 @@ TEST_F(Profile, AFailedReadAsksAbortRetryIgnore) {
     EXPECT_EQ(GetMarkProfileAll(markTable), 0);
     EXPECT_EQ(fake.beeps, 2);  // Ignore cannot skip a failed open: it ends the read
     EXPECT_EQ(fake.boxes, Failures(L"GetMarkProfileAll"));
-    EXPECT_FALSE(loadedProfile.complete);
-}
-
-TEST_F(Profile, OneExtensionReadsItsFirstTenKeysInAnyOrder) {
-    std::wstring text = L"[MARK]\r\n";
-    for (int i = 10; i >= 0; --i) text += L"TXT_" + std::to_wstring(i) + L"=T" + std::to_wstring(i) + L"\r\n";
-    SetFile(fake.ToCp932(text));
-    EXPECT_EQ(GetMarkProfile(markTable, L"Txt"), 10);
-    EXPECT_EQ(markTable[10].mark, L"T9");  // the mark comes from the value
 }
 
 TEST_F(Profile, AsksBeforeOverwritingRegistrationsNobodyHasSeen) {
@@ -136,10 +117,8 @@ TEST_F(Profile, AsksBeforeOverwritingRegistrationsNobodyHasSeen) {
     struct Case {
         Bytes loaded, meanwhile;  // the file the table was loaded from, and the one there at the save
         int answer;               // to the question; 0: none is asked
-    } cases[] = {{one, one, 0},           {{}, {}, 0},
-                 {hidden, hidden, kIdNo}, {hidden, hidden, kIdYes},
-                 {one, one + "C", kIdNo}, {{}, one, kIdYes},
-                 {one, {}, kIdNo},        {one, {}, kIdYes}};
+    } cases[] = {{one, one, 0},           {{}, {}, 0},       {hidden, hidden, kIdNo},
+                 {one, one + "C", kIdNo}, {{}, one, kIdYes}, {one, {}, kIdNo}};
     for (const auto& c : cases) {
         SCOPED_TRACE(::testing::PrintToString(c.loaded) + " then " + ::testing::PrintToString(c.meanwhile));
         test::RemoveTree(file + L".bk");
@@ -153,10 +132,6 @@ TEST_F(Profile, AsksBeforeOverwritingRegistrationsNobodyHasSeen) {
         EXPECT_EQ(fake.boxes, c.answer ? Boxes{question} : Boxes{});
         EXPECT_EQ(File(), saves ? "[MARK]\r\nZ_0=Z,z,new\r\n" : c.meanwhile);
         EXPECT_EQ(File(L".bk"), saves ? c.meanwhile : std::nullopt);  // No writes nothing at all
-        // The next save (Apply, then OK) replaces the file the first one wrote without asking.
-        fake.boxes.clear();
-        if (saves) SaveMarkProfileAll(markTable);
-        EXPECT_TRUE(fake.boxes.empty());
     }
 }
 
@@ -173,10 +148,8 @@ TEST_F(Profile, SavesSortedWithABackupOrLeavesTheOldFileWhole) {
         {"", {}, {}, "[MARK]\r\n" + doc + txt, old},             // other sections survive in the backup only
         {"backup", {1}, {}, "[MARK]\r\n" + doc + txt, earlier},  // a backup that cannot be replaced stays,
         {"write", {5}, {}, "[MARK]\r\n" + doc + txt, earlier},   // or written (after the profile's lines)
-        {"create", {1}, {kIdIgnore}, old, ""},                   // nothing to go on with: ends like Abort
         {"create", {1, 2}, {kIdRetry, kIdRetry}, "[MARK]\r\n" + doc + txt, old},
         {"write", {2}, {kIdAbort}, old, ""},
-        {"write", {1}, {kIdRetry}, "[MARK]\r\n" + doc + txt, old},  // from the start again
         {"write", {1, 2}, {kIdIgnore, kIdIgnore}, txt, old},
         {"replace", {1}, {kIdAbort}, old, ""},
         {"line", {}, {kIdIgnore}, "[MARK]\r\n" + txt, old},  // never written as a silent '?'
@@ -194,14 +167,9 @@ TEST_F(Profile, SavesSortedWithABackupOrLeavesTheOldFileWhole) {
         EXPECT_EQ(File(), c.file);
         EXPECT_EQ(File(L".bk"), c.backup.empty() ? File(L".bk") : c.backup);
         EXPECT_EQ(fake.ListFiles(dir / L"*").size(), 2u);  // nothing left behind
-        EXPECT_EQ(fake.beeps, static_cast<int>(c.answers.size()));
         EXPECT_EQ(fake.boxes, Failures(L"SaveMarkProfileAll"));
     }
     EXPECT_EQ(RowsOf(markTable), L"DOC,X\xE9.EXE,文書 | TXT,A,エディタ | TXT,B.EXE,ビューア");  // sorted too
-    // Marks that differ in case form one group only where the sort puts them side by side.
-    markTable.Rows() = {{L"txt", L"c", L""}, {L"ZIP", L"z", L""}, {L"TXT", L"t", L""}, {L"txt", L"d", L""}};
-    SaveMarkProfileAll(markTable);
-    EXPECT_EQ(File(), "[MARK]\r\nTXT_0=TXT,t,\r\nZIP_0=ZIP,z,\r\nTXT_0=TXT,c,\r\nTXT_1=TXT,d,\r\n");
     markTable.Erase();  // an empty table leaves only the backup
     SaveMarkProfileAll(markTable);
     EXPECT_EQ(fake.ListFiles(dir / L"*"), Strings{L"tolvare.ini.bk"});
@@ -209,14 +177,13 @@ TEST_F(Profile, SavesSortedWithABackupOrLeavesTheOldFileWhole) {
 
 TEST_F(Startup, StartsTheOneProgramOrOpensAWindow) {
     Load(kProfile);
-    fake.shortNames[L"C:\\BROWSE.EXE"] = L"C:\\BROWSE~1.EXE";
+    fake.shortNames[L"C:\\B.EXE"] = L"C:\\B~1.EXE";
     // C:\Program Files (PROGRA~1) holds report.html (REPORT~1.HTM).
     fake.attributes = {{L"C:\\PROGRA~1\\REPORT~1.HTM", 0x20}, {L"C:\\PROGRA~1\\", kAttrDirectory}};
     fake.listings = {{{L"C:\\PROGRA~1", true}, L"Program Files"},
                      {{L"C:\\PROGRA~1\\", true}, L"."},
                      {{L"C:\\PROGRA~1\\REPORT~1.HTM", false}, L"report.html"}};
-    for (const std::wstring args :
-         {L"", L"\"\"", L"C:\\readme", L"C:\\name.", L"C:\\a.d\\", L"C:\\PROGRA~1\\"}) {
+    for (const wchar_t* args : {L"", L"\"\"", L"C:\\readme", L"C:\\name.", L"C:\\a.d\\", L"C:\\PROGRA~1\\"}) {
         selectedMark = 5;
         Run(args);
         EXPECT_EQ(fake.opened, Strings{L"list"}) << args;  // with every registration, none selected
@@ -224,13 +191,12 @@ TEST_F(Startup, StartsTheOneProgramOrOpensAWindow) {
     }
     const std::pair<std::wstring, std::wstring> starts[] = {
         // the argument, and the command started
-        {L"\"C:\\a b\\c.doc\"", L"C:\\WORD.EXE C:\\a b\\c.doc"},
-        {L"C:\\x\\report.Html", L"C:\\BROWSE~1.EXE C:\\x\\report.Html"},
-        {L"C:\\a.txt C:\\b.doc", L"C:\\WORD.EXE C:\\a.txt C:\\b.doc"},  // one path, blanks and all
+        {L"\"C:\\a b\\c.doc\"", L"C:\\W.EXE C:\\a b\\c.doc"},
+        {L"C:\\x\\report.Html", L"C:\\B~1.EXE C:\\x\\report.Html"},
+        {L"C:\\a.txt C:\\b.doc", L"C:\\W.EXE C:\\a.txt C:\\b.doc"},  // one path, blanks and all
         {L"C:\\my.dir\\readme", L"C:\\R.EXE C:\\my.dir\\readme"},
-        {L"C:\\say \"hi\".doc", L"C:\\WORD.EXE C:\\say hi.doc"},
-        {L"\"C:\\a.doc \"", L"C:\\WORD.EXE C:\\a.doc"},  // a trailing blank is no part of the extension
-        {L"C:\\PROGRA~1\\REPORT~1.HTM", L"C:\\BROWSE~1.EXE C:\\PROGRA~1\\REPORT~1.HTM"},
+        {L"\"C:\\a.doc \"", L"C:\\W.EXE C:\\a.doc"},  // a trailing blank is no part of the extension
+        {L"C:\\PROGRA~1\\REPORT~1.HTM", L"C:\\B~1.EXE C:\\PROGRA~1\\REPORT~1.HTM"},
     };
     for (const auto& [args, command] : starts) {
         Run(args);
@@ -241,16 +207,7 @@ TEST_F(Startup, StartsTheOneProgramOrOpensAWindow) {
     EXPECT_EQ(fake.opened, Strings{L"select"});
     EXPECT_EQ(selectCount, 3);
     EXPECT_EQ(selectFile, L"C:\\notes\\todo.txt  ");  // the file as given
-    EXPECT_EQ(RowsOf(markTable), L"TXT,C:\\EDIT.EXE,e | TXT,C:\\VIEW.EXE,ビューア | TXT,C:\\MORE.EXE,m");
-}
-
-TEST_F(Startup, ASecondInstanceOnlySaysSo) {
-    fake.anotherInstance = true;
-    fake.exeDir = L"D:\\";
-    Run(L"C:\\docs\\a.doc");
-    EXPECT_EQ(fake.boxes, (Boxes{{L"ﾌﾟﾛｸﾞﾗﾑの二重起動は出来ません", L"TOLVARE", kMbIconStop | kMbOk}}));
-    EXPECT_TRUE(fake.opened.empty());
-    EXPECT_EQ(fake.lockedProfile, L"D:\\tolvare.ini");  // one instance per profile, whichever exe
+    EXPECT_EQ(RowsOf(markTable), L"TXT,C:\\E.EXE,e | TXT,C:\\V.EXE,ビューア | TXT,C:\\M.EXE,m");
 }
 
 TEST_F(Startup, OffersTheEditorForAnUnregisteredExtension) {
@@ -269,39 +226,27 @@ TEST_F(Startup, OffersTheEditorForAnUnregisteredExtension) {
     Run(L"C:\\docs\\paper.zip");
     EXPECT_EQ(fake.boxes, (Boxes{{L"拡張子 'ZIP' が登録されていません", L"TOLVARE", kMbIconStop | kMbOk}}));
     EXPECT_EQ(markCount, 7);  // read again: the pending row is gone
-    // A hand-made line names XYZ in its value but not in its key: the lookup misses it until the
-    // key appears (here while start-up waits before its last try), and gives up after that.
-    fake.onEditor = [&] { Load(kProfile + L"X_0=XYZ,C:\\XYZ.EXE\r\n"); };
+    // A hand-made line names XYZ in its value only: found once its key appears before the last try.
+    fake.onEditor = [&] { Load(kProfile + L"X_0=XYZ,C:\\X.EXE\r\n"); };
     fake.onWait = [&] {
-        if (fake.waits == kRegisteredLookups - 1)
-            SetFile(fake.ToCp932(kProfile + L"XYZ_0=XYZ,C:\\XYZ.EXE\r\n"));
+        if (fake.waits == kRegisteredLookups - 1) Load(kProfile + L"XYZ_0=XYZ,C:\\X.EXE");
     };
     Run(L"C:\\a.xyz");
-    EXPECT_EQ(fake.opened, (Strings{L"editor", L"C:\\XYZ.EXE C:\\a.xyz"}));
-    Load(kProfile);
-    fake.onWait = nullptr;  // the key never appears
-    Run(L"C:\\a.xyz");
-    EXPECT_EQ(fake.opened, Strings{L"editor"});
+    EXPECT_EQ(fake.opened, (Strings{L"editor", L"C:\\X.EXE C:\\a.xyz"}));
 }
 
 TEST_F(Startup, LaunchStartsTheRegisteredProgramOnlyOrOffersTheList) {
-    for (auto file :
-         {L"C:\\Program Files\\Edit.exe", L"C:\\t\\My.exe", L"C:\\tools\\app.exe", L"C:\\tools\\app"})
+    for (auto file : {L"C:\\Program Files\\Edit.exe", L"C:\\t\\My.exe", L"C:\\app.exe", L"C:\\app"})
         fake.attributes[file] = 0x20;
-    fake.attributes[L"C:\\My Folder\\x.exe"] = kAttrDirectory;
-    fake.failing = L"C:\\NOPE.EXE";
     // The platform would try each blank-delimited prefix of an unquoted line: with C:\t\My.exe
     // present, "C:\t\My App\missing.exe" would start My.exe.
     const std::pair<std::wstring, std::wstring> cases[] = {
         // the program, and the command started
         {L"  C:\\E.EXE ", L"C:\\E.EXE C:\\my docs\\a.txt"},  // trimmed; the file unquoted
         {L"C:\\Program Files\\Edit.exe", L"\"C:\\Program Files\\Edit.exe\" C:\\my docs\\a.txt"},
-        {L"C:\\tools\\app.exe /x", L"C:\\tools\\app.exe /x C:\\my docs\\a.txt"},
+        {L"C:\\app.exe /x", L"C:\\app.exe /x C:\\my docs\\a.txt"},
         {L"C:\\t\\My App\\missing.exe", L""},
-        {L"C:\\tools\\app /x", L""},  // its extension not written out
-        {L"C:\\My Folder\\x.exe", L""},
-        {L"   ", L""},
-        {L"C:\\NOPE.EXE", L""},
+        {L"C:\\app /x", L""},  // its extension not written out
     };
     for (const auto& [program, command] : cases) {
         markTable.Rows() = {{L"TXT", program, L""}};
@@ -318,7 +263,7 @@ TEST_F(Startup, LaunchStartsTheRegisteredProgramOnlyOrOffersTheList) {
 
 // Random tables from a small alphabet, so that (mark, name) ties are frequent; the program field
 // numbers the rows so that the order of tied rows shows.
-TEST_F(Sort, MatchesTheExchangeSortRowForRow) {
+TEST(Sort, MatchesTheExchangeSortRowForRow) {
     static const wchar_t* kTexts[] = {L"TXT", L"txt", L"", L"ｶﾅ", L"エディタ", L"A", L" b", L"AB"};
     std::mt19937 random(20261206);
     for (int round = 0; round < 300; ++round) {
@@ -349,8 +294,7 @@ TEST_F(RegistCheck, RefusesWithTheFirstFailedCheckInItsOrder) {
         {0, L"ＡＢＣＤＥＦ", p201, L"", markLong, F::kMark},
         {0, L" ABCDEFGHIJ", exe, L"", markLong, F::kMark},  // blanks count
         {0, L"txt", p201, std::wstring(11, L'説'), programLong, F::kProgram},
-        {0, L"txt", L"C:\\a," + std::wstring(195, L'p'), L"", programLong,
-         F::kProgram},  // "," counts as "，"
+        {0, L"txt", L"C:\\a," + std::wstring(195, L'p'), L"", programLong, F::kProgram},
         {10, L"txt", exe, std::wstring(19, L'n') + L",",
          L"名前が長すぎます\r\n20バイト以内で指定してください", F::kName},
         {10, L" txt", L"C:\\" + wave, L"", L"これ以上この拡張子は登録出来ません", F::kMark},
@@ -382,20 +326,17 @@ TEST_F(RegistCheck, AcceptsTheLimitsAndCountsTheChangedRowOnce) {
     EXPECT_FALSE(CheckRegist(L"ＡＢＣＤＥ", L"C:\\a，" + std::wstring(194, L'p'), std::wstring(10, L'説'),
                              table, 9, 0));
     table.Resize(kMaxRows);
-    EXPECT_EQ(CheckRegist(L"NEW", L"C:\\new.exe", L"", table, kMaxRows, 0)->message,
-              L"これ以上登録出来ません");
-    EXPECT_FALSE(CheckRegist(L"NEW", L"C:\\new.exe", L"", table, kMaxRows, 5));  // a change still fits
+    EXPECT_EQ(CheckRegist(L"NEW", L"C:\\n", L"", table, kMaxRows, 0)->message, L"これ以上登録出来ません");
+    EXPECT_FALSE(CheckRegist(L"NEW", L"C:\\n", L"", table, kMaxRows, 5));  // a change still fits
 }
 
 TEST_F(RegistRow, IsTrimmedUpperCasedWithFullWidthCommasAndADefaultDescription) {
-    EXPECT_EQ(StoredRow(L" a,b ", L"  C:\\a,b.exe ", L" x,y "),
-              (MarkRecord{L"A，B", L"C:\\a，b.exe", L"x，y"}));
+    EXPECT_EQ(StoredRow(L" a,b ", L"  C:\\a,b ", L" x,y "), (MarkRecord{L"A，B", L"C:\\a，b", L"x，y"}));
     EXPECT_EQ(StoredRow(L"txt", L"c", L" \t "), (MarkRecord{L"TXT", L"c", L"\t"}));  // half-width blanks only
     EXPECT_EQ(DefaultDescription(L"C:\\b.c\\edit.exe"), L"edit.exe");                // after the last "\"
-    EXPECT_EQ(DefaultDescription(L"C:\\Tools\\"), L"");
-    EXPECT_EQ(DefaultDescription(L"abcdefghijklmnopqrstuvwxyz"), L"abcdefghijklmnopqrst");  // 20 characters
-    EXPECT_EQ(DefaultDescription(L"C:\\a" + std::wstring(12, L'あ')),
-              L"a" + std::wstring(9, L'あ'));  // 20 bytes
+    // At most 20 characters and 20 bytes.
+    EXPECT_EQ(DefaultDescription(L"abcdefghijklmnopqrstuvwxyz"), L"abcdefghijklmnopqrst");
+    EXPECT_EQ(DefaultDescription(L"C:\\a" + std::wstring(12, L'あ')), L"a" + std::wstring(9, L'あ'));
 }
 
 }  // namespace

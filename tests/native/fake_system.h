@@ -1,5 +1,6 @@
-// A system for the core's tests: real files and code page 932 from the platform underneath,
-// with the user interface, processes, paths and time replaced by recorded, scripted fakes.
+// A system for the core's tests, the fuzzer and the table benchmark: real files and code page 932
+// from the platform underneath (Win32 under Wine, iconv natively), with the user interface,
+// processes, paths and time replaced by recorded, scripted fakes.
 #pragma once
 
 #include <deque>
@@ -12,13 +13,103 @@
 #include "tests/native/files.h"
 #ifdef _WIN32
 #include "win32/win32_system.h"
-using RealSystem = tolvare::Win32System;
 #else
-#include "tests/native/native_system.h"
-using RealSystem = tolvare::NativeSystem;
+#include <glob.h>
+#include <iconv.h>
+
+#include <algorithm>
+#include <cwctype>
 #endif
 
 namespace tolvare::testing {
+
+#ifdef _WIN32
+using RealSystem = Win32System;
+#else
+class RealSystem : public System {
+public:
+    std::string ToCp932(std::wstring_view text, bool* lossy = nullptr) override {
+        // Opening a conversion costs far more than converting a line: each direction is opened once.
+        static const iconv_t cd = iconv_open("CP932", "WCHAR_T");
+        return Convert(cd, {reinterpret_cast<const char*>(text.data()), text.size() * sizeof(wchar_t)}, "?",
+                       lossy);
+    }
+    std::wstring FromCp932(std::string_view bytes) override {
+        static const iconv_t cd = iconv_open("WCHAR_T", "CP932");
+        const std::string wide = Convert(cd, bytes, {"\xFB\x30\0\0", sizeof(wchar_t)}, nullptr);  // U+30FB
+        return {reinterpret_cast<const wchar_t*>(wide.data()), wide.size() / sizeof(wchar_t)};
+    }
+    std::wstring ToUpper(std::wstring_view text) override {
+        static const locale_t utf8 = newlocale(LC_CTYPE_MASK, "C.UTF-8", locale_t{});
+        std::wstring out(text);
+        for (auto& c : out) c = static_cast<wchar_t>(towupper_l(static_cast<wint_t>(c), utf8));
+        return out;
+    }
+
+    ReadStatus ReadWholeFile(const std::wstring& path, std::string& bytes, SysError& err) override {
+        const auto read = test::ReadFileBytes(Native(path));
+        bytes = read.value_or("");
+        const bool missing = !read && !std::filesystem::exists(Native(path));
+        if (!read && !missing) err = {21, L"Is a directory"};
+        return read ? ReadStatus::kOk : missing ? ReadStatus::kNotFound : ReadStatus::kFailed;
+    }
+    std::unique_ptr<OutFile> CreateOutFile(const std::wstring& path, SysError&) override {
+        struct File : OutFile {  // written whole on Commit: tests need no flush to the disk
+            std::wstring path;
+            std::string bytes;
+            bool Write(std::string_view more, SysError&) override { return bytes += more, true; }
+            bool Commit(SysError&) override { return test::WriteFileBytes(path, bytes); }
+        };
+        auto file = std::make_unique<File>();
+        file->path = Native(path);
+        return file;
+    }
+    bool DeleteFileAt(const std::wstring& path, SysError&) override { return test::RemoveTree(Native(path)); }
+    bool ReplaceFileWith(const std::wstring& from, const std::wstring& to, SysError& err) override {
+        std::error_code code;
+        std::filesystem::rename(Native(from), Native(to), code);
+        if (code) err = {13, L"Permission denied"};
+        return !code;
+    }
+    std::vector<std::wstring> ListFiles(const std::wstring& pattern) override {
+        glob_t found{};
+        glob(std::filesystem::path(Native(pattern)).c_str(), 0, nullptr, &found);
+        std::vector<std::wstring> names;
+        for (const char* path : std::vector(found.gl_pathv, found.gl_pathv + found.gl_pathc))
+            if (std::filesystem::is_regular_file(path))
+                names.push_back(std::filesystem::path(path).filename().wstring());
+        globfree(&found);
+        return names;
+    }
+    std::wstring ErrorText(uint32_t code) override { return L"error " + std::to_wstring(code); }
+
+private:
+    // Unconvertible input, one character at a time, becomes `replacement` and sets `lossy`.
+    static std::string Convert(iconv_t cd, std::string_view in, std::string_view replacement, bool* lossy) {
+        const size_t unit = replacement.size() == 1 ? sizeof(wchar_t) : 1;
+        std::string out(in.size() * 4, '\0');
+        char *inPtr = const_cast<char*>(in.data()), *outPtr = out.data();
+        size_t inLeft = in.size(), outLeft = out.size();
+        if (lossy != nullptr) *lossy = false;
+        for (iconv(cd, nullptr, nullptr, nullptr, nullptr);
+             iconv(cd, &inPtr, &inLeft, &outPtr, &outLeft) == size_t(-1);) {
+            if (lossy != nullptr) *lossy = true;
+            outPtr = std::copy(replacement.begin(), replacement.end(), outPtr);
+            outLeft -= replacement.size();
+            inPtr += std::min(unit, inLeft);
+            inLeft -= std::min(unit, inLeft);
+        }
+        out.resize(static_cast<size_t>(outPtr - out.data()));
+        return out;
+    }
+    // The core's paths are Windows paths: their separators become the POSIX ones.
+    static std::wstring Native(std::wstring path) {
+        std::replace(path.begin(), path.end(), L'\\', L'/');
+        return path;
+    }
+};
+
+#endif
 
 using ShownBox = std::tuple<std::wstring, std::wstring, unsigned>;  // text, title, style
 
@@ -35,18 +126,14 @@ public:
     std::vector<ShownBox> boxes;  // answered from `answers`, then with Abort, No or OK
     std::deque<int> answers;
     int beeps = 0;
-    // The windows opened ("list", "list-modal", "editor", "select") and the command lines started;
-    // those starting with `failing` fail.
-    std::vector<std::wstring> opened;
-    std::wstring failing = L"\n", args, exeDir, lockedProfile;  // the instance lock is for `lockedProfile`
+    std::vector<std::wstring> opened;  // windows ("list", "list-modal", "editor", "select"), programs
+    std::wstring args, exeDir;
     std::function<void()> onEditor, onWait;  // what the user does in the editor, or while start-up waits
-    bool anotherInstance = false;
     std::map<std::wstring, std::wstring> shortNames;
     std::map<std::pair<std::wstring, bool>, std::wstring> listings;  // by (pattern, includeDirs)
     std::map<std::wstring, uint32_t> attributes;
     int64_t now = 0, waits = 0;  // waits advance the clock instead of sleeping
-    // The calls, counted from 1, at which "create", "write", "replace" (of the profile) and
-    // "backup" (its replacement) fail.
+    // The calls (from 1) at which "create", "write", "replace" or "backup" (its replacement) fail.
     std::map<std::string, std::set<int>> failAt;
     std::map<std::string, int> calls;
 
@@ -60,13 +147,10 @@ public:
     void ShowList(bool modal) override { opened.push_back(modal ? L"list-modal" : L"list"); }
     void ShowEditor() override { opened.push_back(L"editor"), onEditor ? onEditor() : void(); }
     void ShowSelect() override { opened.push_back(L"select"); }
-    uint32_t StartProcess(const std::wstring& commandLine, SysError& err) override {
-        if (commandLine.starts_with(failing)) return err = {2, ErrorText(2)}, 0;
+    uint32_t StartProcess(const std::wstring& commandLine, SysError&) override {
         return opened.push_back(commandLine), 4242;
     }
-    bool AnotherInstanceRunning(const std::wstring& profile) override {
-        return lockedProfile = profile, anotherInstance;
-    }
+    bool AnotherInstanceRunning(const std::wstring&) override { return false; }
     std::wstring CommandArgs() override { return args; }
     std::wstring ExeDirectory() override { return exeDir; }
     std::optional<std::wstring> ShortPathName(const std::wstring& path) override {

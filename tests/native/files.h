@@ -42,8 +42,7 @@ inline bool CopyFileTo(const std::wstring& from, const std::wstring& to) {
     return fs::copy_file(from, to, fs::copy_options::overwrite_existing, error);
 }
 
-// A fresh folder under the temp directory, removed with everything in it on destruction.
-// `label` becomes part of its name (give one with a space to exercise quoting).
+// A fresh folder under the temp directory named after `label`, removed with all it holds at the end.
 class TempDir {
 public:
     explicit TempDir(std::wstring_view label = L"tolvare test") {
