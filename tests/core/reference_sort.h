@@ -13,9 +13,8 @@ inline void ReferenceExchangeSort(MarkTable& table) {
     auto& rows = table.Rows();
     for (size_t i = 0; i < rows.size(); ++i) {
         for (size_t j = i; j < rows.size(); ++j) {
-            const bool before =
-                rows[i].mark > rows[j].mark || (rows[i].mark == rows[j].mark && rows[i].name > rows[j].name);
-            if (before) std::swap(rows[i], rows[j]);
+            if (rows[i].mark > rows[j].mark || (rows[i].mark == rows[j].mark && rows[i].name > rows[j].name))
+                std::swap(rows[i], rows[j]);
         }
     }
 }

@@ -6,8 +6,8 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
 out="$root/build/fuzz"
 mkdir -p "$out/corpus"
-sources=("$root"/core/*.cpp "$root"/tests/native/*.cpp "$root"/tests/fuzz/profile_fuzz.cpp)
-if [ ! -x "$out/profile_fuzz" ] || [ -n "$(find "${sources[@]}" "$root"/core/*.h -newer "$out/profile_fuzz" 2>/dev/null)" ]; then
+sources=("$root"/core/*.cpp "$root"/tests/fuzz/profile_fuzz.cpp)
+if [ ! -x "$out/profile_fuzz" ] || [ -n "$(find "${sources[@]}" "$root"/core/*.h "$root"/tests/native/*.h -newer "$out/profile_fuzz" 2>/dev/null)" ]; then
   clang++ -std=c++20 -O1 -g -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=all \
     -I"$root" "${sources[@]}" -o "$out/profile_fuzz"
 fi

@@ -1,166 +1,191 @@
-// A system for the core's tests: real files and code page 932 from the platform underneath,
-// with the user interface, processes, paths and time replaced by recorded, scripted fakes.
+// A system for the core's tests, the fuzzer and the table benchmark: real files and code page 932
+// from the platform underneath (Win32 under Wine, iconv natively), with the user interface,
+// processes, paths and time replaced by recorded, scripted fakes.
 #pragma once
 
 #include <deque>
-#include <filesystem>
 #include <functional>
 #include <map>
 #include <set>
-#include <string>
-#include <vector>
+#include <tuple>
 
+#include "core/globals.h"
+#include "tests/native/files.h"
 #ifdef _WIN32
 #include "win32/win32_system.h"
-using RealSystem = tolvare::Win32System;
 #else
-#include "tests/native/native_system.h"
-using RealSystem = tolvare::NativeSystem;
-#endif
+#include <glob.h>
+#include <iconv.h>
 
-#include "core/system.h"
-#include "tests/native/files.h"
+#include <algorithm>
+#include <cwctype>
+#endif
 
 namespace tolvare::testing {
 
-struct ShownBox {
-    std::wstring text;
-    std::wstring title;
-    unsigned style;
+#ifdef _WIN32
+using RealSystem = Win32System;
+#else
+class RealSystem : public System {
+public:
+    std::string ToCp932(std::wstring_view text, bool* lossy = nullptr) override {
+        // Opening a conversion costs far more than converting a line: each direction is opened once.
+        static const iconv_t cd = iconv_open("CP932", "WCHAR_T");
+        return Convert(cd, {reinterpret_cast<const char*>(text.data()), text.size() * sizeof(wchar_t)}, "?",
+                       lossy);
+    }
+    std::wstring FromCp932(std::string_view bytes) override {
+        static const iconv_t cd = iconv_open("WCHAR_T", "CP932");
+        const std::string wide = Convert(cd, bytes, {"\xFB\x30\0\0", sizeof(wchar_t)}, nullptr);  // U+30FB
+        return {reinterpret_cast<const wchar_t*>(wide.data()), wide.size() / sizeof(wchar_t)};
+    }
+    std::wstring ToUpper(std::wstring_view text) override {
+        static const locale_t utf8 = newlocale(LC_CTYPE_MASK, "C.UTF-8", locale_t{});
+        std::wstring out(text);
+        for (auto& c : out) c = static_cast<wchar_t>(towupper_l(static_cast<wint_t>(c), utf8));
+        return out;
+    }
+
+    ReadStatus ReadWholeFile(const std::wstring& path, std::string& bytes, SysError& err) override {
+        const auto read = test::ReadFileBytes(Native(path));
+        bytes = read.value_or("");
+        const bool missing = !read && !std::filesystem::exists(Native(path));
+        if (!read && !missing) err = {21, L"Is a directory"};
+        return read ? ReadStatus::kOk : missing ? ReadStatus::kNotFound : ReadStatus::kFailed;
+    }
+    std::unique_ptr<OutFile> CreateOutFile(const std::wstring& path, SysError&) override {
+        struct File : OutFile {  // written whole on Commit: tests need no flush to the disk
+            std::wstring path;
+            std::string bytes;
+            bool Write(std::string_view more, SysError&) override { return bytes += more, true; }
+            bool Commit(SysError&) override { return test::WriteFileBytes(path, bytes); }
+        };
+        auto file = std::make_unique<File>();
+        file->path = Native(path);
+        return file;
+    }
+    bool DeleteFileAt(const std::wstring& path, SysError&) override { return test::RemoveTree(Native(path)); }
+    bool ReplaceFileWith(const std::wstring& from, const std::wstring& to, SysError& err) override {
+        std::error_code code;
+        std::filesystem::rename(Native(from), Native(to), code);
+        if (code) err = {13, L"Permission denied"};
+        return !code;
+    }
+    std::vector<std::wstring> ListFiles(const std::wstring& pattern) override {
+        glob_t found{};
+        glob(std::filesystem::path(Native(pattern)).c_str(), 0, nullptr, &found);
+        std::vector<std::wstring> names;
+        for (const char* path : std::vector(found.gl_pathv, found.gl_pathv + found.gl_pathc))
+            if (std::filesystem::is_regular_file(path))
+                names.push_back(std::filesystem::path(path).filename().wstring());
+        globfree(&found);
+        return names;
+    }
+    std::wstring ErrorText(uint32_t code) override { return L"error " + std::to_wstring(code); }
+
+private:
+    // Unconvertible input, one character at a time, becomes `replacement` and sets `lossy`.
+    static std::string Convert(iconv_t cd, std::string_view in, std::string_view replacement, bool* lossy) {
+        const size_t unit = replacement.size() == 1 ? sizeof(wchar_t) : 1;
+        std::string out(in.size() * 4, '\0');
+        char *inPtr = const_cast<char*>(in.data()), *outPtr = out.data();
+        size_t inLeft = in.size(), outLeft = out.size();
+        if (lossy != nullptr) *lossy = false;
+        for (iconv(cd, nullptr, nullptr, nullptr, nullptr);
+             iconv(cd, &inPtr, &inLeft, &outPtr, &outLeft) == size_t(-1);) {
+            if (lossy != nullptr) *lossy = true;
+            outPtr = std::copy(replacement.begin(), replacement.end(), outPtr);
+            outLeft -= replacement.size();
+            inPtr += std::min(unit, inLeft);
+            inLeft -= std::min(unit, inLeft);
+        }
+        out.resize(static_cast<size_t>(outPtr - out.data()));
+        return out;
+    }
+    // The core's paths are Windows paths: their separators become the POSIX ones.
+    static std::wstring Native(std::wstring path) {
+        std::replace(path.begin(), path.end(), L'\\', L'/');
+        return path;
+    }
 };
+
+#endif
+
+using ShownBox = std::tuple<std::wstring, std::wstring, unsigned>;  // text, title, style
+
+// A table as its rows' "mark,program,name" joined by " | ", for expectations at a glance.
+inline std::wstring RowsOf(const MarkTable& table) {
+    std::wstring text;
+    for (const auto& r : table.Rows())
+        text += (text.empty() ? L"" : L" | ") + r.mark + L"," + r.program + L"," + r.name;
+    return text;
+}
 
 class FakeSystem : public RealSystem {
 public:
-    // User interface: every box is recorded and answered from the queue (or with its default).
-    std::vector<ShownBox> boxes;
+    std::vector<ShownBox> boxes;  // answered from `answers`, then with Abort, No or OK
     std::deque<int> answers;
     int beeps = 0;
-    std::vector<std::wstring> windows;  // "list", "list-modal", "editor", "select"
-    std::function<void()> onEditor;     // what the user does in the editor
-    std::function<void()> onList;
-
-    // Processes: commands recorded; a program whose command line starts with a failing prefix
-    // does not start.
-    std::vector<std::wstring> started;
-    std::set<std::wstring> failingPrograms;
-    bool anotherInstance = false;
-    std::wstring lockedProfile;  // the profile the instance lock was asked about
-    std::wstring args;
-    std::wstring exeDir;
-
-    // Paths: short forms, directory listings and attributes, keyed by the exact path.
+    std::vector<std::wstring> opened;  // windows ("list", "list-modal", "editor", "select"), programs
+    std::wstring args, exeDir;
+    std::function<void()> onEditor, onWait;  // what the user does in the editor, or while start-up waits
     std::map<std::wstring, std::wstring> shortNames;
-    std::map<std::pair<std::wstring, bool>, std::wstring> listings;
+    std::map<std::pair<std::wstring, bool>, std::wstring> listings;  // by (pattern, includeDirs)
     std::map<std::wstring, uint32_t> attributes;
-
-    // Time: waits advance a fake clock instead of sleeping.
-    int64_t now = 1000;
-    std::vector<int64_t> waits;
-    std::function<void()> onWait;
-
-    // File failures: the next creations / writes fail this many times.
-    int failCreates = 0;
-    int failWrites = 0;
-    int failReplaces = 0;
-    int failBackupReplaces = 0;
-    int passWrites = 0;  // writes that succeed before failWrites begin
+    int64_t now = 0, waits = 0;  // waits advance the clock instead of sleeping
+    // The calls (from 1) at which "create", "write", "replace" or "backup" (its replacement) fail.
+    std::map<std::string, std::set<int>> failAt;
+    std::map<std::string, int> calls;
 
     void Beep() override { ++beeps; }
     int MessageBox(const std::wstring& text, const std::wstring& title, unsigned style) override {
-        boxes.push_back({text, title, style});
-        if (!answers.empty()) {
-            const int a = answers.front();
-            answers.pop_front();
-            return a;
-        }
-        switch (style & 0xF) {
-        case kMbAbortRetryIgnore: return kIdAbort;
-        case kMbYesNo: return kIdNo;
-        default: return kIdOk;
-        }
+        boxes.emplace_back(text, title, style);
+        const int type = style & 0xF, answer = answers.empty() ? 0 : answers.front();
+        if (!answers.empty()) answers.pop_front();
+        return answer ? answer : type == kMbAbortRetryIgnore ? kIdAbort : type == kMbYesNo ? kIdNo : kIdOk;
     }
-    void ShowList(bool modal) override {
-        windows.push_back(modal ? L"list-modal" : L"list");
-        if (onList) onList();
+    void ShowList(bool modal) override { opened.push_back(modal ? L"list-modal" : L"list"); }
+    void ShowEditor() override { opened.push_back(L"editor"), onEditor ? onEditor() : void(); }
+    void ShowSelect() override { opened.push_back(L"select"); }
+    uint32_t StartProcess(const std::wstring& commandLine, SysError&) override {
+        return opened.push_back(commandLine), 4242;
     }
-    void ShowEditor() override {
-        windows.push_back(L"editor");
-        if (onEditor) onEditor();
-    }
-    void ShowSelect() override { windows.push_back(L"select"); }
-
-    bool AnotherInstanceRunning(const std::wstring& profile) override {
-        lockedProfile = profile;
-        return anotherInstance;
-    }
+    bool AnotherInstanceRunning(const std::wstring&) override { return false; }
     std::wstring CommandArgs() override { return args; }
     std::wstring ExeDirectory() override { return exeDir; }
-    uint32_t StartProcess(const std::wstring& commandLine, SysError& err) override {
-        for (const auto& p : failingPrograms) {
-            if (commandLine.rfind(p, 0) == 0) {
-                err = {2, L"The system cannot find the file specified."};
-                return 0;
-            }
-        }
-        started.push_back(commandLine);
-        return 4242;
-    }
-
     std::optional<std::wstring> ShortPathName(const std::wstring& path) override {
-        auto it = shortNames.find(path);
-        if (it == shortNames.end()) return std::nullopt;
-        return it->second;
+        return shortNames.contains(path) ? std::optional(shortNames[path]) : std::nullopt;
     }
-    std::wstring FirstDirEntry(const std::wstring& pattern, bool includeDirs) override {
-        auto it = listings.find({pattern, includeDirs});
-        return it == listings.end() ? std::wstring() : it->second;
+    std::wstring FirstDirEntry(const std::wstring& pattern, bool dirs) override {
+        return listings[{pattern, dirs}];
     }
     std::optional<uint32_t> FileAttributes(const std::wstring& path) override {
-        auto it = attributes.find(path);
-        if (it == attributes.end()) return std::nullopt;
-        return it->second;
+        return attributes.contains(path) ? std::optional(attributes[path]) : std::nullopt;
     }
-
     int64_t MonotonicMs() override { return now; }
-    void WaitForEvents(int64_t maxMs) override {
-        waits.push_back(maxMs);
-        now += maxMs;
-        if (onWait) onWait();
-    }
+    void WaitForEvents(int64_t maxMs) override { now += maxMs, ++waits, onWait ? onWait() : void(); }
 
-    std::unique_ptr<OutFile> CreateOutFile(const std::wstring& path, SysError& err) override;
+    bool Fails(const char* op, SysError& err) {
+        return failAt[op].contains(++calls[op]) && (err = {5, L"Access is denied."}, true);
+    }
+    std::unique_ptr<OutFile> CreateOutFile(const std::wstring& path, SysError& err) override {
+        struct File : OutFile {  // the real file, whose writes fail as scripted
+            std::unique_ptr<OutFile> real;
+            FakeSystem* fake;
+            bool Write(std::string_view bytes, SysError& err) override {
+                return !fake->Fails("write", err) && real->Write(bytes, err);
+            }
+            bool Commit(SysError& err) override { return real->Commit(err); }
+        };
+        auto file = std::make_unique<File>();
+        file->real = Fails("create", err) ? nullptr : RealSystem::CreateOutFile(path, err);
+        file->fake = this;
+        return file->real ? std::move(file) : nullptr;
+    }
     bool ReplaceFileWith(const std::wstring& from, const std::wstring& to, SysError& err) override {
-        // The backup is replaced before the profile: each has its own failures.
-        const bool backup = to.size() >= 3 && to.compare(to.size() - 3, 3, L".bk") == 0;
-        if (int& fails = backup ? failBackupReplaces : failReplaces; fails > 0) {
-            --fails;
-            err = {5, L"Access is denied."};
-            return false;
-        }
-        return RealSystem::ReplaceFileWith(from, to, err);
+        return !Fails(to.ends_with(L".bk") ? "backup" : "replace", err) &&
+               RealSystem::ReplaceFileWith(from, to, err);
     }
 };
-
-// Installs a system for one test and puts the previous one back.
-class ScopedSystem {
-public:
-    explicit ScopedSystem(System& system) : previous_(&Sys()) { SetSystem(&system); }
-    ~ScopedSystem() { SetSystem(previous_); }
-
-private:
-    System* previous_;
-};
-
-using test::TempDir;
-
-std::string ReadBytes(const std::wstring& path);
-void WriteBytes(const std::wstring& path, const std::string& bytes);
-bool Exists(const std::wstring& path);
-
-// Code page 932 bytes of a text, as the platform converts it.
-std::string Cp932(const std::wstring& text);
-// The text as other editors save it: UTF-8, and UTF-16 in either byte order (no byte order mark).
-std::string Utf8(const std::wstring& text);
-std::string Utf16(const std::wstring& text, bool bigEndian);
 
 }  // namespace tolvare::testing
