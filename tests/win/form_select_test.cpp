@@ -6,7 +6,7 @@
 #include <shellapi.h>
 
 #include <array>
-#include <mutex>
+#include <atomic>
 
 #include "launcher/program_icons.h"
 #include "registration/form_list.h"
@@ -30,11 +30,9 @@ protected:
     }
     void TearDown() override {
         DestroyWindow(Form_select().hwnd());  // still open when nothing ended the program
-        PumpFor(0);
         SetSelectExitAction(nullptr);
     }
-    // Row i starts its own copy of the probe, so the log tells which button was pressed; the
-    // ampersand in the names must reach the captions undoubled.
+    // Row i starts its own copy of the probe; the ampersand must reach the captions undoubled.
     void FillTable(int rows) {
         markTable.Erase();
         for (int i = 1; i <= rows; ++i) {
@@ -49,39 +47,34 @@ protected:
         return Form_select().hwnd();
     }
     std::wstring Program(int row) const { return dir_ / (L"probe " + std::to_wstring(row) + L".exe"); }
+    std::wstring Launch(int row) const { return ShortPath(Program(row)) + L" " + selectFile + L"\n"; }
 
     const std::wstring log_ = dir_ / L"probe.log";
 };
 
 TEST_F(FormSelectTest, AColumnOfNumberedButtonsWhoseChoiceStartsItsRowAndEndsTheProgram) {
+    // The message goes to button 1 (BM_CLICK), to the window (WM_SYSCOMMAND) or to the focus (keys).
     const struct {
-        const char* what;
-        int rows, selectCount, buttons;  // buttons: what the window shows
-        UINT message;  // BM_CLICK goes to button 1, WM_SYSCOMMAND to the window, keys to the focus
+        int rows, selectCount, buttons;
+        UINT message;
         WPARAM wParam;
         int chosenRow;  // 0: nothing starts
     } cases[] = {
-        {"two, press the second", 2, 2, 2, BM_CLICK, 0, 2},
-        {"the title bar closes", 2, 2, 2, WM_SYSCOMMAND, SC_CLOSE, 0},
-        {"Esc closes as the title bar", 3, 3, 3, WM_KEYDOWN, VK_ESCAPE, 0},
-        {"ten, 0 is the tenth", 10, 10, 10, WM_KEYDOWN, '0', 10},
-        {"2 on the main keys", 3, 3, 3, WM_KEYDOWN, '2', 2},
-        {"3 on the pad", 3, 3, 3, WM_KEYDOWN, VK_NUMPAD3, 3},
-        {"a typed 3", 3, 3, 3, WM_CHAR, '3', 3},
-        {"Enter takes the focused first", 3, 3, 3, WM_KEYDOWN, VK_RETURN, 1},
-        {"more asked than rows, 5 has no button", 3, 7, 3, WM_KEYDOWN, '5', 0},
-        {"twelve show ten", 12, 12, 10, WM_KEYDOWN, '0', 10},
-        {"none asked shows one", 2, 0, 1, WM_KEYDOWN, '2', 0},
-        {"fewer than none show one", 2, -5, 1, WM_KEYDOWN, VK_RETURN, 1},
+        {2, 2, 2, BM_CLICK, 0, 2},           {2, 2, 2, WM_SYSCOMMAND, SC_CLOSE, 0},
+        {3, 3, 3, WM_KEYDOWN, VK_ESCAPE, 0}, {10, 10, 10, WM_KEYDOWN, '0', 10},
+        {3, 3, 3, WM_KEYDOWN, '2', 2},       {3, 3, 3, WM_KEYDOWN, VK_NUMPAD3, 3},
+        {3, 3, 3, WM_CHAR, '3', 3},          {3, 3, 3, WM_KEYDOWN, VK_RETURN, 1},
+        {3, 7, 3, WM_KEYDOWN, '5', 0},       {12, 12, 10, WM_KEYDOWN, '0', 10},     // never more than ten
+        {2, 0, 1, WM_KEYDOWN, '2', 0},       {2, -5, 1, WM_KEYDOWN, VK_RETURN, 1},  // never fewer than one
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.what);
+        SCOPED_TRACE(&c - cases);
         DeleteFileW(log_.c_str());
         exits = 0;
         FillTable(c.rows);
         HWND hwnd = Show(c.selectCount);
         ASSERT_EQ(Form_select().ButtonCount(), c.buttons);
-        const auto px = [dpi = WindowDpi(hwnd)](int tw) { return static_cast<LONG>(MulDiv(tw, dpi, 1440)); };
+        const auto px = [dpi = WindowDpi(hwnd)](int tw) { return (LONG)MulDiv(tw, dpi, 1440); };
         EXPECT_EQ(WindowText(hwnd), L"起動アプリケーション選択");
         for (int k = 0; k < c.buttons; ++k) {
             RECT r{};
@@ -98,8 +91,7 @@ TEST_F(FormSelectTest, AColumnOfNumberedButtonsWhoseChoiceStartsItsRowAndEndsThe
         EXPECT_TRUE(GetWindowLongPtrW(hwnd, GWL_EXSTYLE) & WS_EX_TOPMOST);
         // Every activation, not only the first, puts the focus back on button 0.
         SetFocus(Form_select().Button(c.buttons - 1));
-        HWND other = CreateWindowExW(0, L"STATIC", L"", WS_OVERLAPPED | WS_VISIBLE, 0, 0, 50, 50, nullptr,
-                                     nullptr, nullptr, nullptr);
+        HWND other = CreateWindowExW(0, L"STATIC", L"", WS_OVERLAPPED | WS_VISIBLE, 0, 0, 9, 9, 0, 0, 0, 0);
         SetActiveWindow(other);
         PumpFor(20);
         SetActiveWindow(hwnd);
@@ -107,22 +99,18 @@ TEST_F(FormSelectTest, AColumnOfNumberedButtonsWhoseChoiceStartsItsRowAndEndsThe
         PumpFor(20);
         ASSERT_EQ(GetFocus(), Form_select().Button(0));
 
-        HWND target = c.message == BM_CLICK        ? Form_select().Button(1)
-                      : c.message == WM_SYSCOMMAND ? hwnd
-                                                   : GetFocus();
-        PostMessageW(target, c.message, c.wParam, 1);
-        if (c.message == WM_KEYDOWN) PostMessageW(target, WM_KEYUP, c.wParam, 0xC0000001);
+        HWND to = c.message == BM_CLICK        ? Form_select().Button(1)
+                  : c.message == WM_SYSCOMMAND ? hwnd
+                                               : GetFocus();
+        PostMessageW(to, c.message, c.wParam, 1);
+        if (c.message == WM_KEYDOWN) PostMessageW(to, WM_KEYUP, c.wParam, 0xC0000001);
         PumpFor(100);
         const bool ends = c.chosenRow != 0 || c.message != WM_KEYDOWN || c.wParam == VK_ESCAPE;
-        EXPECT_EQ(exits, ends ? 1 : 0);
-        EXPECT_EQ(IsWindow(hwnd) != FALSE, !ends);
-        // The chosen row, and only it, now holds its program's short form.
-        for (int row = 1; row <= c.rows; ++row) {
+        EXPECT_EQ(std::pair(exits, IsWindow(hwnd) != FALSE), std::pair(ends ? 1 : 0, !ends));
+        for (int row = 1; row <= c.rows; ++row) {  // the chosen row, and only it, holds the short form
             EXPECT_EQ(markTable[row].program, row == c.chosenRow ? ShortPath(Program(row)) : Program(row));
         }
-        if (c.chosenRow) {
-            EXPECT_EQ(ProbeLog(log_), ShortPath(Program(c.chosenRow)) + L" " + selectFile + L"\n");
-        }
+        EXPECT_EQ(c.chosenRow ? ProbeLog(log_) : L"", c.chosenRow ? Launch(c.chosenRow) : L"");
         DestroyWindow(hwnd);
     }
 }
@@ -131,24 +119,24 @@ TEST_F(FormSelectTest, AColumnOfNumberedButtonsWhoseChoiceStartsItsRowAndEndsThe
 // reaches the window while the failure is reported, and starts nothing.
 TEST_F(FormSelectTest, AFailedStartAsksThenYesListsEveryRegistrationModallyAndBothEnd) {
     GetMarkProfileAll(markTable);
-    markTable.Rows() = {{L"DOC", dir_ / L"viewer.exe", L"Viewer"},
+    markTable.Rows() = {{L"DOC", L"C:\\viewer.exe", L"Viewer"},
                         {L"TXT", dir_ / L"missing editor.exe", L"Editor"},
                         {L"TXT", Program(1), L"Probe"}};
     ASSERT_TRUE(CopyFileTo(WindowsPathOf(TOLVARE_PROBE_PATH), Program(1)));
     SaveMarkProfileAll(markTable);
     const std::string profile = Bytes(profilePath);
-    const std::wstring failed = L"プログラム起動時にエラーが発生しました\r\n" +
-                                (dir_ / L"missing editor.exe") + L" " + selectFile + L"\r\n" +
-                                Sys().ErrorText(ERROR_FILE_NOT_FOUND);
+    const Box failed{L"プログラム起動時にエラーが発生しました\r\n" + (dir_ / L"missing editor.exe") + L" " +
+                         selectFile + L"\r\n" + Sys().ErrorText(ERROR_FILE_NOT_FOUND),
+                     L"TOLVARE",
+                     'S',
+                     {IDOK}};
     for (const int answer : {IDNO, IDYES}) {
-        SCOPED_TRACE(answer == IDYES ? "Yes" : "No");
         ASSERT_EQ(GetMarkProfile(markTable, L"TXT"), 2);
         exits = 0;
-        HWND hwnd = Show(2);
-        static std::vector<std::wstring> listed;  // read from inside the list's modal loop
-        static HWND select;
+        static HWND select;  // the list, read from inside its modal loop, is owned by it
+        static std::vector<std::wstring> listed;
+        select = Show(2);
         listed.clear();
-        select = hwnd;
         boxes.seen.clear();
         boxes.Answer(IDOK).Answer(answer);
         const UINT_PTR timer = SetTimer(nullptr, 0, 20, [](HWND, UINT, UINT_PTR, DWORD) {
@@ -166,14 +154,12 @@ TEST_F(FormSelectTest, AFailedStartAsksThenYesListsEveryRegistrationModallyAndBo
         PostMessageW(GetFocus(), WM_KEYDOWN, '2', 1);
         PumpFor(300);
         KillTimer(nullptr, timer);
-        EXPECT_EQ(boxes.seen, (std::vector<Box>{{failed, L"TOLVARE", 'S', {IDOK}},
-                                                {L"設定を確認しますか？", L"TOLVARE", 'Q', {IDYES, IDNO}}}));
-        EXPECT_EQ(exits, 1);
-        EXPECT_FALSE(IsWindow(hwnd));
+        EXPECT_EQ(boxes.seen,
+                  (std::vector<Box>{failed, {L"設定を確認しますか？", L"TOLVARE", 'Q', {IDYES, IDNO}}}));
+        EXPECT_EQ(std::pair(exits, IsWindow(select) != FALSE), std::pair(1, false));
         EXPECT_EQ(Bytes(profilePath), profile);
-        EXPECT_EQ(listed, answer == IDYES
-                              ? (std::vector<std::wstring>{L"DOC\t>Viewer", L"TXT\t>Editor", L"TXT\t>Probe"})
-                              : std::vector<std::wstring>{});
+        const std::vector<std::wstring> all = {L"DOC\t>Viewer", L"TXT\t>Editor", L"TXT\t>Probe"};
+        EXPECT_EQ(listed, answer == IDNO ? std::vector<std::wstring>() : all);
         EXPECT_FALSE(ReadFileBytes(log_)) << "a second program started";
     }
 }
@@ -182,12 +168,11 @@ TEST_F(FormSelectTest, AFailedStartAsksThenYesListsEveryRegistrationModallyAndBo
 std::pair<int, std::vector<uint32_t>> Draw(HICON icon) {
     ICONINFO info{};
     BITMAP bm{};
-    if (icon == nullptr || !GetIconInfo(icon, &info) || !GetObjectW(info.hbmColor, sizeof bm, &bm)) return {};
+    if (!icon || !GetIconInfo(icon, &info) || !GetObjectW(info.hbmColor, sizeof bm, &bm)) return {};
     std::vector<uint32_t> pixels(static_cast<size_t>(bm.bmWidth * bm.bmHeight));
-    BITMAPINFO bi{};
-    bi.bmiHeader = {sizeof bi.bmiHeader, bm.bmWidth, -bm.bmHeight, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    BITMAPINFO bi{{sizeof bi.bmiHeader, bm.bmWidth, -bm.bmHeight, 1, 32, BI_RGB, 0, 0, 0, 0, 0}, {}};
     HDC dc = GetDC(nullptr);
-    GetDIBits(dc, info.hbmColor, 0, static_cast<UINT>(bm.bmHeight), pixels.data(), &bi, DIB_RGB_COLORS);
+    GetDIBits(dc, info.hbmColor, 0, (UINT)bm.bmHeight, pixels.data(), &bi, DIB_RGB_COLORS);
     ReleaseDC(nullptr, dc);
     DeleteObject(info.hbmColor);
     DeleteObject(info.hbmMask);
@@ -204,28 +189,27 @@ TEST_F(FormSelectTest, ButtonsShowTheirProgramsIconsAtTheWindowDpiUntilTheWindow
     GetModuleFileNameW(nullptr, self, MAX_PATH);
     FillTable(1);
     for (const std::wstring& program : {std::wstring(self), dir_.path(), dir_ / L"missing.exe"})
-        markTable.Append({L"TXT", program, L"ＷＷＷＷＷＷＷＷＷＷ"});
-    markTable[1].name = L"ＷＷＷＷＷＷＷＷＷＷ";
+        markTable.Append({L"TXT", program, L""});
+    for (auto& row : markTable.Rows()) row.name = L"ＷＷＷＷＷＷＷＷＷＷ";
     HWND hwnd = Show(4);
     SHFILEINFOW generic{};
-    ASSERT_NE(SHGetFileInfoW(self, 0, &generic, sizeof generic, SHGFI_ICON | SHGFI_SMALLICON), 0u);
+    SHGetFileInfoW(self, 0, &generic, sizeof generic, SHGFI_ICON | SHGFI_SMALLICON);
     const auto genericIcon = Draw(generic.hIcon);
     DestroyIcon(generic.hIcon);
     std::vector<HICON> seen;
     for (const int dpi : {96, 144}) {
-        SCOPED_TRACE(dpi);
         RECT r{};
         GetWindowRect(hwnd, &r);
         if (dpi != 96) SendMessageW(hwnd, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), (LPARAM)&r);
         const int size = MulDiv(16, dpi, 96);
-        for (int i = 0; i < 500 && !(Draw(IconOf(0)).first == size && Draw(IconOf(1)).first == size); ++i)
+        for (int i = 0; i < 500 && (Draw(IconOf(0)).first != size || Draw(IconOf(1)).first != size); ++i)
             PumpFor(10);
         const auto own = Draw(IconOf(0)), other = Draw(IconOf(1));
-        EXPECT_EQ(std::tuple(own.first, other.first), std::tuple(size, size));
+        EXPECT_EQ(std::tuple(own.first, other.first, IconOf(2), IconOf(3)),
+                  std::tuple(size, size, HICON{}, HICON{}))
+            << "at " << dpi << " DPI; a folder or a missing program has no icon";
         EXPECT_NE(own, other) << "the probe's own icon";
         EXPECT_TRUE(dpi != 96 || other == genericIcon) << "the shell's icon for a program without one";
-        EXPECT_EQ(std::tuple(IconOf(2), IconOf(3)), std::tuple(HICON{}, HICON{}))
-            << "a folder or a missing program has no icon";
         for (int k = 0; k < 4; ++k) {  // the icon beside the caption leaves all of it readable
             SIZE ideal{};
             SendMessageW(Form_select().Button(k), BCM_GETIDEALSIZE, 0, (LPARAM)&ideal);
@@ -240,14 +224,12 @@ TEST_F(FormSelectTest, ButtonsShowTheirProgramsIconsAtTheWindowDpiUntilTheWindow
 
 // Stands for a program on an unreachable share: its icon comes only when the test lets it.
 HANDLE letIconsCome = nullptr;
-std::mutex lateLock;
-std::vector<HICON> late;
+std::atomic<HICON> late = nullptr;
+std::atomic<int> lateCount = 0;
 HICON HeldUpIcon(const std::wstring&, int size) {
     WaitForSingleObject(letIconsCome, 10000);
-    HICON icon = (HICON)CopyImage(LoadIconW(nullptr, IDI_APPLICATION), IMAGE_ICON, size, size, 0);
-    std::lock_guard<std::mutex> hold(lateLock);
-    late.push_back(icon);
-    return icon;
+    ++lateCount;
+    return late = (HICON)CopyImage(LoadIconW(nullptr, IDI_APPLICATION), IMAGE_ICON, size, size, 0);
 }
 
 TEST_F(FormSelectTest, TheWindowAndItsKeysNeverWaitForIconsAndLateOnesAreDestroyed) {
@@ -255,20 +237,14 @@ TEST_F(FormSelectTest, TheWindowAndItsKeysNeverWaitForIconsAndLateOnesAreDestroy
     const ProgramIconLoader previous = SetProgramIconLoader(HeldUpIcon);
     FillTable(3);
     HWND hwnd = Show(3);
-    EXPECT_TRUE(IsWindowVisible(hwnd));
-    EXPECT_EQ(IconOf(0), nullptr);
+    EXPECT_TRUE(IsWindowVisible(hwnd) && IconOf(0) == nullptr);
     PostMessageW(GetFocus(), WM_KEYDOWN, '2', 1);
     PumpFor(100);
     EXPECT_EQ(exits, 1);
-    EXPECT_EQ(ProbeLog(log_), ShortPath(Program(2)) + L" " + selectFile + L"\n");
+    EXPECT_EQ(ProbeLog(log_), Launch(2));
     SetEvent(letIconsCome);
-    std::vector<HICON> came;
-    EXPECT_TRUE(PollUntil([&] {
-        std::lock_guard<std::mutex> hold(lateLock);
-        came = late;
-        return !came.empty() && Draw(came.back()).first == 0;
-    }));
-    EXPECT_EQ(came.size(), 1u) << "the loading stops once the window is gone";
+    EXPECT_TRUE(PollUntil([] { return late && Draw(late).first == 0; })) << "a late icon is destroyed";
+    EXPECT_EQ(lateCount, 1) << "the loading stops once the window is gone";
     SetProgramIconLoader(previous);
     CloseHandle(letIconsCome);
 }

@@ -4,6 +4,7 @@
 #undef MessageBox
 
 #include <random>
+#include <set>
 
 #include "core/paths.h"
 #include "tests/support/win_test.h"
@@ -127,6 +128,27 @@ TEST_F(PlatformTest, AReadOnlyProfileIsLeftAsItWas) {
     ASSERT_EQ(boxes.seen.size(), 1u);
     EXPECT_TRUE(boxes.seen[0].text.starts_with(L"SaveMarkProfileAll:\r\n") &&
                 boxes.seen[0].title == L"TOLVARE エラー");
+}
+
+TEST_F(PlatformTest, LeftoversOfKilledSavesGoAndNeverBlockASave) {
+    // A folder where an earlier version wrote its new file, a leftover held open by another program
+    // (a scanner), a free one, and a file that only looks like one.
+    dir_.MakeDir(L"tolvare.ini.new");
+    for (const wchar_t* name :
+         {L"tolvare.ini.0000cafe.tmp", L"tolvare.ini.1234ABCD.tmp", L"tolvare.ini.notes.tmp"})
+        WriteFileBytes(dir_ / name, "[MARK]\r\nHA");
+    HANDLE held =
+        CreateFileW((dir_ / L"tolvare.ini.0000cafe.tmp").c_str(), GENERIC_READ, 0, 0, OPEN_EXISTING, 0, 0);
+    GetMarkProfileAll(markTable);
+    markTable.Rows() = {{L"NEW", L"n", L"m"}};
+    EXPECT_EQ(SaveMarkProfileAll(markTable), SaveResult::kSaved);
+    CloseHandle(held);
+    EXPECT_EQ(Bytes(profilePath), "[MARK]\r\nNEW_0=NEW,n,m\r\n");
+    std::set<std::wstring> names;
+    for (const auto& entry : std::filesystem::directory_iterator(dir_.path()))
+        names.insert(entry.path().filename());
+    EXPECT_EQ(names, (std::set<std::wstring>{L"tolvare.ini", L"tolvare.ini.0000cafe.tmp", L"tolvare.ini.new",
+                                             L"tolvare.ini.notes.tmp"}));
 }
 
 TEST_F(PlatformTest, AKilledSaveLeavesTheOldOrTheNewProfileWhole) {
