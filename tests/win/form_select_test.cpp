@@ -182,15 +182,17 @@ HICON IconOf(int button) {
     return (HICON)SendMessageW(Form_select().Button(button), BM_GETIMAGE, IMAGE_ICON, 0);
 }
 
-// A program with an icon of its own, one without (this test exe), a folder and one that does not
-// exist, each with a description of the full 20 bytes in the widest characters.
+// A folder, a program that does not exist, one with an icon of its own and one without (this test
+// exe), each with a description of the full 20 bytes in the widest characters. The icons load in
+// row order: once the last two have come, the first two have been passed over.
 TEST_F(FormSelectTest, ButtonsShowTheirProgramsIconsAtTheWindowDpiUntilTheWindowGoes) {
     wchar_t self[MAX_PATH] = {};
     GetModuleFileNameW(nullptr, self, MAX_PATH);
     FillTable(1);
-    for (const std::wstring& program : {std::wstring(self), dir_.path(), dir_ / L"missing.exe"})
-        markTable.Append({L"TXT", program, L""});
-    for (auto& row : markTable.Rows()) row.name = L"ＷＷＷＷＷＷＷＷＷＷ";
+    const std::wstring own = markTable[1].program;
+    markTable.Erase();
+    for (const std::wstring& program : {dir_.path(), dir_ / L"missing.exe", own, std::wstring(self)})
+        markTable.Append({L"TXT", program, L"ＷＷＷＷＷＷＷＷＷＷ"});
     HWND hwnd = Show(4);
     SHFILEINFOW generic{};
     SHGetFileInfoW(self, 0, &generic, sizeof generic, SHGFI_ICON | SHGFI_SMALLICON);
@@ -202,13 +204,13 @@ TEST_F(FormSelectTest, ButtonsShowTheirProgramsIconsAtTheWindowDpiUntilTheWindow
         GetWindowRect(hwnd, &r);
         if (dpi != 96) SendMessageW(hwnd, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), (LPARAM)&r);
         const int size = MulDiv(16, dpi, 96);
-        for (int i = 0; i < 500 && (Draw(IconOf(0)).first != size || Draw(IconOf(1)).first != size); ++i)
+        for (int i = 0; i < 500 && (Draw(IconOf(2)).first != size || Draw(IconOf(3)).first != size); ++i)
             PumpFor(10);
-        const auto own = Draw(IconOf(0)), other = Draw(IconOf(1));
-        EXPECT_EQ(std::tuple(own.first, other.first, IconOf(2), IconOf(3)),
-                  std::tuple(size, size, HICON{}, HICON{}))
+        const auto mine = Draw(IconOf(2)), other = Draw(IconOf(3));
+        EXPECT_EQ(std::tuple(IconOf(0), IconOf(1), mine.first, other.first),
+                  std::tuple(HICON{}, HICON{}, size, size))
             << "at " << dpi << " DPI; a folder or a missing program has no icon";
-        EXPECT_NE(own, other) << "the probe's own icon";
+        EXPECT_NE(mine, other) << "the probe's own icon";
         EXPECT_TRUE(dpi != 96 || other == genericIcon) << "the shell's icon for a program without one";
         for (int k = 0; k < 4; ++k) {  // the icon beside the caption leaves all of it readable
             SIZE ideal{};
@@ -216,7 +218,7 @@ TEST_F(FormSelectTest, ButtonsShowTheirProgramsIconsAtTheWindowDpiUntilTheWindow
             EXPECT_TRUE(ideal.cx <= MulDiv(3315, dpi, 1440) && ideal.cy <= MulDiv(315, dpi, 1440)) << k;
         }
         for (HICON icon : seen) EXPECT_EQ(Draw(icon).first, 0) << "the icons replaced are destroyed";
-        seen = {IconOf(0), IconOf(1)};
+        seen = {IconOf(2), IconOf(3)};
     }
     DestroyWindow(hwnd);
     for (HICON icon : seen) EXPECT_EQ(Draw(icon).first, 0);
