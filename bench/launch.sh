@@ -15,11 +15,8 @@ runs="${RUNS:-15}"
 tolvare="$build/app/tolvare.exe"
 floor="$build/bench/launch/bench_floor.exe"
 probe="$build/bench/launch/bench_probe.exe"
-for f in "$tolvare" "$floor" "$probe"; do
-  [ -f "$f" ] || { echo "launch.sh: $f is missing; build the windows preset first" >&2; exit 1; }
-done
-
 source "$root/bench/lib.sh"
+bench_require launch.sh "$tolvare" "$floor" "$probe"
 bench_workdir launch
 cp "$tolvare" "$floor" "$probe" "$work/"
 : >"$work/a.txt"

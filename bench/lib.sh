@@ -3,6 +3,15 @@
 # (GetShortPath lists every folder on the path, and a crowded /tmp would be measured instead).
 #
 #   source bench/lib.sh; bench_workdir NAME     sets $work; winpath PATH prints its C:\ form
+#   bench_require SCRIPT FILE...                 stops unless every built FILE is there
+
+bench_require() {
+  local script="$1" f
+  shift
+  for f in "$@"; do
+    [ -f "$f" ] || { echo "$script: $f is missing; build the windows preset first" >&2; exit 1; }
+  done
+}
 
 bench_workdir() {
   local root

@@ -18,11 +18,8 @@ runs="${RUNS:-15}"
 tolvare="$build/app/tolvare.exe"
 minimal="$build/bench/select/bench_minimal_window.exe"
 driver="$build/bench/select/bench_select_driver.exe"
-for f in "$tolvare" "$minimal" "$driver" ${BASELINE_EXE:+"$BASELINE_EXE"}; do
-  [ -f "$f" ] || { echo "select.sh: $f is missing; build the windows preset first" >&2; exit 1; }
-done
-
 source "$root/bench/lib.sh"
+bench_require select.sh "$tolvare" "$minimal" "$driver" ${BASELINE_EXE:+"$BASELINE_EXE"}
 bench_workdir select
 cp "$tolvare" "$minimal" "$driver" "$work/"
 mkdir -p "$work/baseline"

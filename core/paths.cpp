@@ -49,14 +49,11 @@ bool IsFile(const std::wstring& path) {
     return attributes && (*attributes & kAttrDirectory) == 0;
 }
 
-// Whether an unquoted command line starts the registered program and nothing else. Given a
-// path with blanks, the platform tries each blank-delimited prefix in turn, so a missing
-// "C:\t\My App\x.exe" would start a "C:\t\My.exe" that happens to exist. Only a path that
-// exists (quoted below), a path without blanks, or an existing program written with its
-// extension and followed by arguments ("C:\tools\app.exe /x") is started.
-bool StartsOnlyTheProgram(const std::wstring& program) {
-    const size_t blank = program.find(L' ');
-    if (blank == std::wstring::npos || IsFile(program)) return true;
+// Whether the text before the first blank is an existing program written with its extension and
+// followed by arguments ("C:\tools\app.exe /x"). Given an unquoted path with blanks, the platform
+// tries each blank-delimited prefix in turn, so a missing "C:\t\My App\x.exe" would start a
+// "C:\t\My.exe" that happens to exist: only such a program, or a path that exists, is started.
+bool IsProgramWithArguments(const std::wstring& program, size_t blank) {
     const std::wstring first = program.substr(0, blank);
     const size_t name = first.find_last_of(L"\\/");
     const bool extensionWritten =
@@ -71,14 +68,15 @@ uint32_t RunProgram(const std::wstring& program, const std::wstring& file) {
     std::wstring commandLine = trimmedProgram + L" " + Trim(file);
     SysError err;
     uint32_t processId = 0;
-    if (trimmedProgram.empty() || !StartsOnlyTheProgram(trimmedProgram)) {
+    const size_t blank = trimmedProgram.find(L' ');
+    // A path with a space that is still long (its volume keeps no short names) would be split by
+    // the platform at the space: it is quoted so that it names itself.
+    const bool quoted = blank != std::wstring::npos && IsFile(trimmedProgram);
+    if (quoted) commandLine = L"\"" + trimmedProgram + L"\" " + Trim(file);
+    if (trimmedProgram.empty() ||
+        (blank != std::wstring::npos && !quoted && !IsProgramWithArguments(trimmedProgram, blank))) {
         err = {kErrorFileNotFound, Sys().ErrorText(kErrorFileNotFound)};
     } else {
-        // A path with a space that is still long (its volume keeps no short names) would be
-        // split by the platform at the space: it is quoted so that it names itself.
-        if (trimmedProgram.find(L' ') != std::wstring::npos && IsFile(trimmedProgram)) {
-            commandLine = L"\"" + trimmedProgram + L"\" " + Trim(file);
-        }
         processId = Sys().StartProcess(commandLine, err);
     }
     if (processId == 0) {

@@ -2,6 +2,7 @@
 // whole read saw of the file.
 #include "core/profile.h"
 
+#include <optional>
 #include <string>
 
 #include "core/decode.h"
@@ -94,19 +95,21 @@ std::wstring FindValue(const std::vector<ProfileEntry>& entries, std::wstring_vi
     return std::wstring(defaultValue);
 }
 
+// The entries of `section` in the file at `path`, decoded as the whole read decodes it; nothing
+// when the file cannot be read.
+std::optional<std::vector<ProfileEntry>> ReadFileSection(const std::wstring& path,
+                                                         std::wstring_view section) {
+    std::string bytes;
+    SysError err;
+    if (Sys().ReadWholeFile(path, bytes, err) != ReadStatus::kOk) return std::nullopt;
+    return ReadSection(SplitLines(DecodeProfileBytes(bytes)), section);
+}
+
 }  // namespace
 
 LoadedProfile loadedProfile;
 
-ProfileFingerprint FingerprintOf(std::string_view bytes) {
-    // FNV-1a over the bytes, with the length beside it.
-    uint64_t hash = 14695981039346656037ull;
-    for (const char c : bytes) {
-        hash ^= static_cast<uint8_t>(c);
-        hash *= 1099511628211ull;
-    }
-    return {true, bytes.size(), hash};
-}
+ProfileFingerprint FingerprintOf(std::string_view bytes) { return {true, bytes.size(), Fnv1a(bytes)}; }
 
 std::wstring GetField(std::wstring_view value, int16_t n) {
     std::wstring_view s = value;
@@ -170,24 +173,18 @@ int16_t GetMarkProfileAll(MarkTable& table) {
 
 std::wstring GetProfileValue(std::wstring_view section, std::wstring_view key, std::wstring_view defaultValue,
                              const std::wstring& path) {
-    std::string bytes;
-    SysError err;
-    if (Sys().ReadWholeFile(path, bytes, err) != ReadStatus::kOk) return std::wstring(defaultValue);
-    const std::wstring text = DecodeProfileBytes(bytes);
-    return FindValue(ReadSection(SplitLines(text), section), key, defaultValue);
+    const auto entries = ReadFileSection(path, section);
+    return entries ? FindValue(*entries, key, defaultValue) : std::wstring(defaultValue);
 }
 
 int16_t GetMarkProfile(MarkTable& table, std::wstring_view mark) {
     table.Erase();
     const std::wstring upper = ToUpper(mark);
     // One read of the file serves all ten keys.
-    std::string bytes;
-    SysError err;
-    if (Sys().ReadWholeFile(profilePath, bytes, err) != ReadStatus::kOk) return 0;
-    const std::wstring text = DecodeProfileBytes(bytes);
-    const std::vector<ProfileEntry> entries = ReadSection(SplitLines(text), L"MARK");
+    const auto entries = ReadFileSection(profilePath, L"MARK");
+    if (!entries) return 0;
     for (int i = 0; i < kMaxPerMark; ++i) {
-        const std::wstring value = FindValue(entries, upper + L"_" + std::to_wstring(i), kNoData);
+        const std::wstring value = FindValue(*entries, upper + L"_" + std::to_wstring(i), kNoData);
         if (value == kNoData) break;
         table.Append({GetField(value, 1), GetField(value, 2), GetField(value, 3)});
     }

@@ -31,6 +31,15 @@ std::wstring ReplaceComma(std::wstring_view text) {
     return out;
 }
 
+uint64_t Fnv1a(std::string_view bytes) {
+    uint64_t hash = 14695981039346656037ull;
+    for (const char c : bytes) {
+        hash ^= static_cast<uint8_t>(c);
+        hash *= 1099511628211ull;
+    }
+    return hash;
+}
+
 int32_t GetByteLen(std::wstring_view text) {
     const size_t n = Sys().ToCp932(text).size();
     return n > static_cast<size_t>(std::numeric_limits<int32_t>::max()) ? std::numeric_limits<int32_t>::max()

@@ -75,11 +75,8 @@ HRESULT NewLink(Com<IShellLinkW>& link, Com<IPersistFile>& file) {
 
 // The long form, so that a shortcut naming the exe by its short path is still recognised.
 std::wstring LongForm(const std::wstring& path) {
-    std::wstring longPath(kLongPathChars, L'\0');
-    const DWORD n = GetLongPathNameW(path.c_str(), longPath.data(), kLongPathChars);
-    if (n == 0 || n >= kLongPathChars) return path;
-    longPath.resize(n);
-    return longPath;
+    return BufferedText([&](wchar_t* out, DWORD size) { return GetLongPathNameW(path.c_str(), out, size); })
+        .value_or(path);
 }
 
 bool SamePath(const std::wstring& a, const std::wstring& b) {

@@ -109,16 +109,7 @@ bool Win32System::ReplaceFileWith(const std::wstring& from, const std::wstring& 
 }
 
 std::optional<std::wstring> Win32System::ShortPathName(const std::wstring& path) {
-    std::wstring out(MAX_PATH, L'\0');
-    for (;;) {
-        const DWORD n = GetShortPathNameW(path.c_str(), out.data(), static_cast<DWORD>(out.size()));
-        if (n == 0) return std::nullopt;
-        if (n < out.size()) {
-            out.resize(n);
-            return out;
-        }
-        out.resize(n);  // n counts the terminating zero when the buffer was too small
-    }
+    return BufferedText([&](wchar_t* out, DWORD size) { return GetShortPathNameW(path.c_str(), out, size); });
 }
 
 std::wstring Win32System::FirstDirEntry(const std::wstring& pattern, bool includeDirs) {

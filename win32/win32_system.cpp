@@ -6,6 +6,7 @@
 #include <windows.h>
 #undef MessageBox  // the interface's own name, not user32's macro
 
+#include "core/text.h"
 #include "win32/handle.h"
 #include "win32/message_loop.h"
 #include "win32/window.h"
@@ -19,47 +20,20 @@ namespace {
 
 constexpr UINT kCp932 = 932;
 
-// A stable 64-bit FNV-1a over UTF-16 code units: the same exe path gives the same mutex name.
-uint64_t Fnv1a(std::wstring_view text) {
-    uint64_t hash = 14695981039346656037ull;
-    for (wchar_t c : text) {
-        for (int shift = 0; shift < 16; shift += 8) {
-            hash ^= (static_cast<uint16_t>(c) >> shift) & 0xFF;
-            hash *= 1099511628211ull;
-        }
-    }
-    return hash;
-}
-
 // One spelling of a path, whichever way the exe was started: full, with the long names of its
 // folders (a short-form start gives a short module path), so every start shares one lock name.
 std::wstring CanonicalPath(const std::wstring& path) {
-    std::wstring full(MAX_PATH, L'\0');
-    for (;;) {
-        const DWORD n = GetFullPathNameW(path.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
-        if (n == 0) return path;
-        if (n < full.size()) {
-            full.resize(n);
-            break;
-        }
-        full.resize(n);
-    }
-    const size_t slash = full.find_last_of(L'\\');
-    if (slash == std::wstring::npos) return full;
-    const std::wstring folder = full.substr(0, slash + 1);
-    std::wstring longFolder(MAX_PATH, L'\0');
-    for (;;) {
-        const DWORD n =
-            GetLongPathNameW(folder.c_str(), longFolder.data(), static_cast<DWORD>(longFolder.size()));
-        if (n == 0) return full;
-        if (n < longFolder.size()) {
-            longFolder.resize(n);
-            break;
-        }
-        longFolder.resize(n);
-    }
-    if (longFolder.empty() || longFolder.back() != L'\\') longFolder += L'\\';
-    return longFolder + full.substr(slash + 1);
+    const auto full = BufferedText(
+        [&](wchar_t* out, DWORD size) { return GetFullPathNameW(path.c_str(), size, out, nullptr); });
+    if (!full) return path;
+    const size_t slash = full->find_last_of(L'\\');
+    if (slash == std::wstring::npos) return *full;
+    const std::wstring folder = full->substr(0, slash + 1);
+    auto longFolder =
+        BufferedText([&](wchar_t* out, DWORD size) { return GetLongPathNameW(folder.c_str(), out, size); });
+    if (!longFolder) return *full;
+    if (longFolder->empty() || longFolder->back() != L'\\') *longFolder += L'\\';
+    return *longFolder + full->substr(slash + 1);
 }
 
 BOOL CALLBACK FindTopmost(HWND hwnd, LPARAM found) {
@@ -73,16 +47,8 @@ BOOL CALLBACK FindTopmost(HWND hwnd, LPARAM found) {
 }  // namespace
 
 std::wstring ModulePath() {
-    std::wstring path(MAX_PATH, L'\0');
-    for (;;) {
-        const DWORD n = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-        if (n == 0) return {};
-        if (n < path.size()) {
-            path.resize(n);
-            return path;
-        }
-        path.resize(path.size() * 2);
-    }
+    return BufferedText([](wchar_t* out, DWORD size) { return GetModuleFileNameW(nullptr, out, size); })
+        .value_or(L"");
 }
 
 std::wstring ArgumentsOf(const wchar_t* commandLine) {
@@ -143,7 +109,9 @@ bool Win32System::AnotherInstanceRunning(const std::wstring& profilePath) {
     static const bool another = [this, &profilePath] {
         const std::wstring profile = ToUpper(CanonicalPath(profilePath));
         std::wstring name = L"Local\\TOLVARE-";
-        const uint64_t hash = Fnv1a(profile);
+        // The UTF-16 code units' bytes, low byte first: a name that stays the same across builds.
+        const uint64_t hash =
+            Fnv1a({reinterpret_cast<const char*>(profile.data()), profile.size() * sizeof(wchar_t)});
         for (int shift = 60; shift >= 0; shift -= 4) {
             name += L"0123456789ABCDEF"[(hash >> shift) & 0xF];
         }

@@ -1,6 +1,10 @@
 // The system interface on Windows: the product's own implementation.
 #pragma once
 
+#include <algorithm>
+#include <optional>
+#include <string>
+
 #include "core/system.h"
 
 namespace tolvare {
@@ -49,6 +53,20 @@ public:
 private:
     WindowOpeners openers_;
 };
+
+// The text a platform call writes into the buffer it is given, the buffer grown until the text
+// fits. `call(buffer, size)` returns the length written, the size it needs, or (having cut the
+// text) the size it was given; 0 is a failure, and gives nothing.
+template <class Call>
+std::optional<std::wstring> BufferedText(Call call) {
+    std::wstring text(260, L'\0');  // MAX_PATH: most answers fit at once
+    for (;;) {
+        const auto n = static_cast<size_t>(call(text.data(), static_cast<unsigned long>(text.size())));
+        if (n == 0) return std::nullopt;
+        if (n < text.size()) return text.substr(0, n);
+        text.resize(std::max(n, text.size() * 2));
+    }
+}
 
 // The full path of this exe.
 std::wstring ModulePath();
