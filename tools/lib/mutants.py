@@ -228,10 +228,12 @@ def mutate_and_check(fault):
 def main():
     parser = argparse.ArgumentParser(prog="tools/mutants", description="Seeds faults and runs the tests.")
     parser.add_argument("--only", help="comma-separated fault ids")
+    parser.add_argument("--faults", default=FAULTS, metavar="FILE",
+                        help="the list of faults (default tools/mutants.txt)")
     parser.add_argument("--list", action="store_true", help="print the faults and whether they apply")
     args = parser.parse_args()
 
-    faults = parse_faults(FAULTS)
+    faults = parse_faults(args.faults)
     if args.only:
         wanted = [i.strip() for i in args.only.split(",") if i.strip()]
         unknown = [i for i in wanted if i not in {f.id for f in faults}]
@@ -265,7 +267,10 @@ def main():
     print(f"unmutated suite passes ({time.monotonic() - started:.0f} s); {len(faults)} faults", flush=True)
 
     counts = {}
-    with open(RESULT, "w") as result:
+    # Each list keeps its own result file: a second list never overwrites the first one's.
+    name = os.path.splitext(os.path.basename(args.faults))[0]
+    result_path = RESULT if name == "mutants" else os.path.join(SCRATCH, f"result-{name}.txt")
+    with open(result_path, "w") as result:
         for fault in faults:
             t0 = time.monotonic()
             reason = applies(fault, SRC)

@@ -14,7 +14,9 @@ _tolvare_root="$(cd "$_tolvare_lib_dir/../.." && pwd)"
 # Wine derives its ANSI code page (932) and the Unix file-name encoding from the glibc locale;
 # without a generated ja_JP.UTF-8 locale Japanese file names vanish from directory listings.
 tolvare_japanese_locale() {
-  if locale -a 2>/dev/null | grep -qiE '^ja_JP\.utf-?8$'; then
+  # grep reads the whole list: with -q it would stop early, and under pipefail the SIGPIPE of
+  # 'locale -a' would count as "not found".
+  if locale -a 2>/dev/null | grep -iE '^ja_JP\.utf-?8$' >/dev/null; then
     export LANG=ja_JP.UTF-8
     unset LC_ALL
     return 0
@@ -57,15 +59,27 @@ _tolvare_wine_import_settings() {
       '"ＭＳ ゴシック"="IPAGothic"' '"ＭＳ Ｐゴシック"="IPAPGothic"' '"MS UI Gothic"="IPAPGothic"' '' \
       | iconv -f UTF-8 -t UTF-16LE
   } >"$reg"
-  wine regedit /S 'C:\tolvare-settings.reg' </dev/null >/dev/null 2>&1
+  local rc=0
+  wine regedit /S 'C:\tolvare-settings.reg' </dev/null >/dev/null 2>&1 || rc=$?
   rm -f "$reg"
+  return "$rc"
 }
 
 # Starts the server detached from the caller's pipes: an auto-started wineserver inherits
 # stdout, so "$(wine ...)" would otherwise hang until the server exits.
+# Returns non-zero, having said which step failed, when the server or the prefix does not come up.
 tolvare_wine_server_start() {
-  wineserver -p </dev/null >/dev/null 2>&1
-  wine wineboot </dev/null >/dev/null 2>&1
+  local rc=0
+  wineserver -p </dev/null >/dev/null 2>&1 || rc=$?
+  if [ "$rc" -ne 0 ]; then
+    echo "wine-prefix: 'wineserver -p' failed (exit $rc) in $WINEPREFIX" >&2
+    return "$rc"
+  fi
+  wine wineboot </dev/null >/dev/null 2>&1 || rc=$?
+  if [ "$rc" -ne 0 ]; then
+    echo "wine-prefix: 'wine wineboot' failed (exit $rc) in $WINEPREFIX" >&2
+    return "$rc"
+  fi
 }
 
 tolvare_wine_prefix_create() {
@@ -89,15 +103,20 @@ tolvare_wine_prefix_create() {
   export WINEARCH=win64
   export WINEDEBUG=-all
   export WINEDLLOVERRIDES="mscoree,mshtml="
-  if ! wineboot -i </dev/null >/dev/null 2>&1; then
-    echo "wine-prefix: wineboot -i failed in $WINEPREFIX" >&2
+  local rc=0
+  wineboot -i </dev/null >/dev/null 2>&1 || rc=$?
+  if [ "$rc" -ne 0 ]; then
+    echo "wine-prefix: 'wineboot -i' failed (exit $rc) in $WINEPREFIX" >&2
     return 1
   fi
-  _tolvare_wine_import_settings "$graphics"
+  if ! _tolvare_wine_import_settings "$graphics"; then
+    echo "wine-prefix: the registry settings could not be imported in $WINEPREFIX" >&2
+    return 1
+  fi
   # Caption buttons under Xvfb need Marlett; only that one font, as others change Japanese captions.
   local marlett=/usr/share/wine/fonts/marlett.ttf
-  [ -f "$marlett" ] && cp "$marlett" "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null
-  wineserver -w
+  if [ -f "$marlett" ]; then cp "$marlett" "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true; fi
+  wineserver -w 2>/dev/null || true
   tolvare_wine_server_start
 }
 
@@ -140,7 +159,7 @@ tolvare_wine_prefix_destroy() {
   wineserver -k 2>/dev/null || true
   wineserver -w 2>/dev/null || true
   case "$WINEPREFIX" in
-    /|"$HOME"|"$HOME/.wine") ;;  # never remove anything that is not ours
+    /|"${HOME:-/}"|"${HOME:-}/.wine") ;;  # never remove anything that is not ours
     *) rm -rf "$WINEPREFIX" ;;
   esac
   unset WINEPREFIX
