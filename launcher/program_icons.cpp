@@ -140,6 +140,7 @@ void ButtonIcons::Deliver() {
         if (list == nullptr) continue;
         BUTTON_IMAGELIST image{list, {margin_, 0, margin_, 0}, BUTTON_IMAGELIST_ALIGN_LEFT};
         SendMessageW(buttons_[index], BCM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(&image));
+        InvalidateRect(buttons_[index], nullptr, TRUE);  // the button does not repaint by itself
         FreeList(shown_[index]);
         shown_[index] = list;
     }
