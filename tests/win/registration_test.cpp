@@ -4,7 +4,6 @@
 #include <windows.h>
 #include <commctrl.h>
 #include <dlgs.h>
-#include <imm.h>
 #include <shlobj.h>
 
 #include <map>
@@ -194,10 +193,8 @@ TEST_F(RegistrationTest, TheEditorRefusesWithAStopBoxAndTakesKeysFilesAndDropsAs
         {R::kTextProgram, L"", 0}, {R::kCommandBrowse, L"参照(&R)...", 0}, {R::kLabel4, L"説明 (&N)： ", SS_RIGHT},
         {R::kTextName, L"", 0}, {R::kCommandOk, L"OK", 0}, {R::kCommandCancel, L"キャンセル", 0}});
     // Tab skips the labels; a label's access key goes to the box after it; Enter in a box is OK (a
-    // refusal here), on a button that button (Cancel, at the end); the extension box has no input
-    // method.
+    // refusal here), on a button that button (Cancel, at the end).
     EXPECT_EQ(GetFocus(), form->Control(R::kTextMark));
-    EXPECT_EQ(ImmGetContext(form->Control(R::kTextMark)), nullptr);
     const std::tuple<UINT, WPARAM, int> keys[] = {
         {WM_KEYDOWN, VK_TAB, R::kTextProgram}, {WM_KEYDOWN, VK_TAB, R::kCommandBrowse}, {WM_KEYDOWN, VK_TAB, R::kTextName},
         {WM_KEYDOWN, VK_TAB, R::kCommandOk}, {WM_KEYDOWN, VK_TAB, R::kCommandCancel}, {WM_KEYDOWN, VK_TAB, R::kTextMark},
