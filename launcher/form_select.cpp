@@ -1,8 +1,6 @@
 // The application selection window (Form_select): see form_select.h.
 #include "launcher/form_select.h"
 
-#include <imm.h>
-
 #include <algorithm>
 #include <memory>
 #include <string>
@@ -11,6 +9,7 @@
 #include "core/profile.h"
 #include "core/startup.h"
 #include "core/texts.h"
+#include "win32/input_method.h"
 
 namespace tolvare {
 
@@ -19,7 +18,15 @@ namespace {
 constexpr wchar_t kSelectClass[] = L"TolvareFormSelect";
 constexpr UINT_PTR kIconTimer = 1;
 
-void EndProcessNow(unsigned exitCode) { ExitProcess(exitCode); }
+// The program ends here with nothing left to write: the selection window saves nothing, and the
+// list it may have opened has saved before it closed. ExitProcess would first stop the icon
+// loader wherever it is and then run every DLL's detach code, which hangs for good when that
+// thread was stopped inside a slow or hung shell extension holding a lock the detach code needs.
+// TerminateProcess on the process itself ends it at once and runs no detach code.
+void EndProcessNow(unsigned exitCode) {
+    TerminateProcess(GetCurrentProcess(), exitCode);
+    ExitProcess(exitCode);  // only if the system refused to end the process
+}
 
 SelectExitAction gExitAction = EndProcessNow;
 
@@ -38,29 +45,6 @@ int DigitOfKey(WPARAM virtualKey) {
 
 // Access key 1 is the first button, ..., 9 the ninth and 0 the tenth.
 int IndexOfDigit(int digit) { return digit == 0 ? 9 : digit - 1; }
-
-// imm32 is looked up when the window opens: the program's start-up path never loads it.
-struct Imm {
-    using AssociateFn = BOOL(WINAPI*)(HWND, HIMC, DWORD);
-    using VirtualKeyFn = UINT(WINAPI*)(HWND);
-    AssociateFn associateContextEx = nullptr;
-    VirtualKeyFn getVirtualKey = nullptr;
-};
-
-const Imm& ImmApi() {
-    static const Imm imm = [] {
-        Imm api;
-        HMODULE dll = LoadLibraryExW(L"imm32.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
-        if (dll != nullptr) {
-            api.associateContextEx = reinterpret_cast<Imm::AssociateFn>(
-                reinterpret_cast<void*>(GetProcAddress(dll, "ImmAssociateContextEx")));
-            api.getVirtualKey = reinterpret_cast<Imm::VirtualKeyFn>(
-                reinterpret_cast<void*>(GetProcAddress(dll, "ImmGetVirtualKey")));
-        }
-        return api;
-    }();
-    return imm;
-}
 
 }  // namespace
 
@@ -118,10 +102,7 @@ void FormSelect::Form_Load() {
         // input method, which would swallow the digits while composing.
         SubclassControl(Command_Select[static_cast<size_t>(i)]);
     }
-    if (const auto associate = ImmApi().associateContextEx) {
-        associate(hwnd(), nullptr, 0);
-        associate(hwnd(), nullptr, IACE_CHILDREN);
-    }
+    TurnOffInputMethod(hwnd(), /*children=*/true);
     // The frame is measured by the base from the real window: the client area is the column.
     SetClientSizeTw(first.width, ButtonCount() * first.height);
     SetWindowPos(hwnd(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
@@ -148,7 +129,8 @@ void FormSelect::LoadIcons() {
     for (int i = 0; i < ButtonCount(); ++i) {
         programs.push_back(i + 1 <= rows ? markTable[i + 1].program : std::wstring());
     }
-    icons_.Load(hwnd(), kSelectIconsReady, Command_Select, std::move(programs), Tw(kSelectIconTw));
+    icons_.Load(hwnd(), kSelectIconsReady, Command_Select, std::move(programs), Tw(kSelectIconTw),
+                Tw(kSelectIconGapTw));
 }
 
 void FormSelect::OnDestroyed() {
@@ -169,9 +151,7 @@ int FormSelect::IndexOf(HWND control) const {
 }
 
 bool FormSelect::ChooseByKey(HWND button, WPARAM virtualKey) {
-    if (virtualKey == VK_PROCESSKEY && ImmApi().getVirtualKey != nullptr) {
-        virtualKey = ImmApi().getVirtualKey(button);
-    }
+    virtualKey = KeyBeforeInputMethod(button, virtualKey);
     if (GetKeyState(VK_CONTROL) < 0 || GetKeyState(VK_MENU) < 0) return false;
     const int digit = DigitOfKey(virtualKey);
     if (digit < 0) return false;

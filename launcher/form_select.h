@@ -18,6 +18,9 @@ inline constexpr int kSelectButtonWidthTw = 3315;
 inline constexpr int kSelectButtonHeightTw = 315;
 // The programs' icons beside the captions: the shell's small icon, 16 px at 96 DPI.
 inline constexpr int kSelectIconTw = 240;
+// The space on either side of an icon: 4 px at 96 DPI before the caption, and as much between the
+// button's edge, where the focus rectangle runs, and the icon.
+inline constexpr int kSelectIconGapTw = 60;
 // Posted by the icon loader when icons are ready for the buttons.
 inline constexpr UINT kSelectIconsReady = WM_APP + 1;
 

@@ -15,6 +15,11 @@ namespace tolvare {
 namespace {
 
 ProgramIconLoader gLoader = LoadProgramIcon;
+int listsAlive = 0;
+
+void FreeList(HIMAGELIST list) {
+    if (list != nullptr && ImageList_Destroy(list)) --listsAlive;
+}
 
 int IconWidth(HICON icon) {
     ICONINFO info{};
@@ -88,8 +93,11 @@ ButtonIcons::ButtonIcons() : mailbox_(std::make_shared<Mailbox>()) {}
 
 ButtonIcons::~ButtonIcons() { Clear(); }
 
+int ButtonIcons::ListsAlive() { return listsAlive; }
+
 void ButtonIcons::Load(HWND window, UINT message, std::vector<HWND> buttons, std::vector<std::wstring> paths,
-                       int size) {
+                       int size, int margin) {
+    margin_ = margin;
     unsigned generation = 0;
     {
         std::lock_guard<std::mutex> hold(mailbox_->lock);
@@ -114,13 +122,27 @@ void ButtonIcons::Deliver() {
         ready.swap(mailbox_->ready);
     }
     for (const auto& [index, icon] : ready) {
-        if (index >= buttons_.size()) {
-            DestroyIcon(icon);
-            continue;
+        // An image list of its own per button: unlike a bare icon (BM_SETIMAGE), it carries the
+        // margins that keep the icon apart from the caption and from the focus rectangle.
+        HIMAGELIST list = nullptr;
+        if (index < buttons_.size()) {
+            const int width = IconWidth(icon);
+            list = ImageList_Create(width, width, ILC_COLOR32 | ILC_MASK, 1, 0);
         }
-        SendMessageW(buttons_[index], BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(icon));
-        if (shown_[index] != nullptr) DestroyIcon(shown_[index]);
-        shown_[index] = icon;
+        if (list != nullptr) {
+            ++listsAlive;
+            if (ImageList_AddIcon(list, icon) < 0) {
+                FreeList(list);
+                list = nullptr;
+            }
+        }
+        DestroyIcon(icon);
+        if (list == nullptr) continue;
+        BUTTON_IMAGELIST image{list, {margin_, 0, margin_, 0}, BUTTON_IMAGELIST_ALIGN_LEFT};
+        SendMessageW(buttons_[index], BCM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(&image));
+        InvalidateRect(buttons_[index], nullptr, TRUE);  // the button does not repaint by itself
+        FreeList(shown_[index]);
+        shown_[index] = list;
     }
 }
 
@@ -131,9 +153,7 @@ void ButtonIcons::Clear() {
         mailbox_->window = nullptr;
         mailbox_->DropReady();
     }
-    for (HICON icon : shown_) {
-        if (icon != nullptr) DestroyIcon(icon);
-    }
+    for (HIMAGELIST list : shown_) FreeList(list);
     shown_.clear();
     buttons_.clear();
 }

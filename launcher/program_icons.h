@@ -4,6 +4,7 @@
 #pragma once
 
 #include <windows.h>
+#include <commctrl.h>
 
 #include <memory>
 #include <string>
@@ -27,16 +28,21 @@ public:
     ButtonIcons(const ButtonIcons&) = delete;
     ButtonIcons& operator=(const ButtonIcons&) = delete;
 
-    // Starts loading the icon of paths[i] for buttons[i] at `size` pixels; `window` is posted
-    // `message` whenever icons are ready for Deliver. Icons still coming from an earlier Load
-    // are dropped; those on the buttons stay until their replacements arrive.
-    void Load(HWND window, UINT message, std::vector<HWND> buttons, std::vector<std::wstring> paths,
-              int size);
+    // Starts loading the icon of paths[i] for buttons[i] at `size` pixels, to be shown at the
+    // left of the caption with `margin` pixels on either side (clear of the focus rectangle and
+    // of the caption); `window` is posted `message` whenever icons are ready for Deliver. Icons
+    // still coming from an earlier Load are dropped; those on the buttons stay until their
+    // replacements arrive.
+    void Load(HWND window, UINT message, std::vector<HWND> buttons, std::vector<std::wstring> paths, int size,
+              int margin);
     // Puts the icons that are ready onto their buttons, destroying the ones they replace.
     void Deliver();
     // The window is going: every icon is destroyed, and those still loading are destroyed as
     // they arrive, without the window being told.
     void Clear();
+
+    // Image lists made for buttons and not yet destroyed, in all windows: what a leak would grow.
+    static int ListsAlive();
 
 private:
     struct Mailbox;
@@ -45,7 +51,8 @@ private:
 
     std::shared_ptr<Mailbox> mailbox_;
     std::vector<HWND> buttons_;
-    std::vector<HICON> shown_;
+    std::vector<HIMAGELIST> shown_;
+    int margin_ = 0;
 };
 
 }  // namespace tolvare

@@ -36,8 +36,11 @@ std::wstring ListLine(const MarkRecord& row) { return row.mark + L"\t>" + row.na
 
 bool FormList::Create(HWND owner, bool modal) {
     openedModal_ = modal;
-    if (!CreateTop(kClassName, text::kListCaption, WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX,
-                   0, owner, kClientWidthTw, kClientHeightTw)) {
+    // Opened modally, it cannot be minimised: it would leave its disabled owner on screen with
+    // nothing to take the keyboard.
+    const DWORD minimize = modal ? 0 : WS_MINIMIZEBOX;
+    if (!CreateTop(kClassName, text::kListCaption, WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | minimize, 0,
+                   owner, kClientWidthTw, kClientHeightTw)) {
         return false;
     }
     // Creation order is the tab order.
@@ -77,6 +80,7 @@ bool FormList::Create(HWND owner, bool modal) {
     if (HMENU menu = GetSystemMenu(hwnd(), FALSE)) {
         AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
         AppendMenuW(menu, MF_STRING, kMenuSendTo, text::kListSendToAdd);
+        ShowSendToState(InSendTo());
     }
     CentreOnScreen();
     return true;
@@ -190,15 +194,19 @@ void FormList::Command_save_Click() {
     if (markCount > 0) SetListMark();
 }
 
-void FormList::Menu_sendto_Popup() {
+void FormList::ShowSendToState(bool inSendTo) {
     ModifyMenuW(GetSystemMenu(hwnd(), FALSE), kMenuSendTo, MF_BYCOMMAND | MF_STRING, kMenuSendTo,
-                InSendTo() ? text::kListSendToRemove : text::kListSendToAdd);
+                inSendTo ? text::kListSendToRemove : text::kListSendToAdd);
 }
 
 void FormList::Menu_sendto_Click() {
     SysError err;
-    // The folder is read again: it may have changed since the menu opened.
-    if (!(InSendTo() ? RemoveFromSendTo(err) : AddToSendTo(err))) {
+    // The folder is read again: it may have changed since the list opened.
+    const bool inSendTo = InSendTo();
+    if (inSendTo ? RemoveFromSendTo(err) : AddToSendTo(err)) {
+        ShowSendToState(!inSendTo);
+    } else {
+        ShowSendToState(inSendTo);
         Sys().MessageBox(err.text, text::kTitle, kMbOk | kMbIconStop);
     }
 }
@@ -245,9 +253,6 @@ LRESULT FormList::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
         }
         break;
     case WM_CLOSE: Command_cancel_Click(); return 0;
-    case WM_INITMENUPOPUP:
-        if (HIWORD(lParam) != 0) Menu_sendto_Popup();
-        break;
     case WM_SYSCOMMAND:
         if ((wParam & 0xFFF0) == kMenuSendTo) {
             Menu_sendto_Click();

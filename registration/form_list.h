@@ -46,8 +46,9 @@ public:
     void Command_ok_Click();
     void Command_cancel_Click();
     void Command_save_Click();
-    // The system menu's Send To item: its text follows the folder each time the menu opens.
-    void Menu_sendto_Popup();
+    // The system menu's Send To item. Its text follows the folder as it was when the list opened
+    // and when the item was last chosen: opening the menu never reads the folder, which may be
+    // redirected to a slow network share.
     void Menu_sendto_Click();
 
     // Refills the list from markTable, one line per row.
@@ -64,6 +65,8 @@ protected:
     void OnDestroyed() override;
 
 private:
+    void ShowSendToState(bool inSendTo);
+
     bool openedModal_ = false;
 };
 

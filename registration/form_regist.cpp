@@ -10,6 +10,7 @@
 #include "core/text.h"
 #include "registration/form_list.h"
 #include "registration/regist_check.h"
+#include "win32/input_method.h"
 #include "core/texts.h"
 
 namespace tolvare {
@@ -52,6 +53,9 @@ bool FormRegist::Create(HWND owner) {
     AddControl(L"BUTTON", text::kOk, kButtonStyle, 0, kCommandOk, {1875, 1425, 1215, 315});
     AddControl(L"BUTTON", text::kCancel, kButtonStyle, 0, kCommandCancel, {3225, 1425, 1215, 315});
     if (mark == nullptr || program == nullptr || name == nullptr) return CreateFailed();
+
+    // An extension is half-width letters and digits: typed without the input method.
+    TurnOffInputMethod(mark, /*children=*/false);
 
     // Dropped files arrive at the program box itself; it hands them to this window's handler.
     SubclassControl(program);
@@ -161,7 +165,27 @@ LRESULT FormRegist::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_CLOSE: Command_cancel_Click(); return 0;
     default: break;
     }
+    if (msg == WM_COMMAND && (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL)) {
+        DialogKey(LOWORD(wParam));
+        return 0;
+    }
     return Window::HandleMessage(msg, wParam, lParam);
+}
+
+void FormRegist::DialogKey(WORD command) {
+    // The dialog manager turns Esc into IDCANCEL and Enter into IDOK. Esc cancels as the title
+    // bar does; Enter in a text box is OK, and on a button presses that button, as in a dialog.
+    if (command == IDCANCEL) {
+        Command_cancel_Click();
+        return;
+    }
+    HWND focus = GetFocus();
+    const int id = focus != nullptr && GetParent(focus) == hwnd() ? GetDlgCtrlID(focus) : 0;
+    if (id == kTextMark || id == kTextProgram || id == kTextName) {
+        Command_ok_Click();
+    } else if (id == kCommandOk || id == kCommandCancel || id == kCommandBrowse) {
+        SendMessageW(focus, BM_CLICK, 0, 0);
+    }
 }
 
 std::optional<LRESULT> FormRegist::ControlMessage(HWND control, UINT msg, WPARAM wParam, LPARAM) {

@@ -44,6 +44,8 @@ protected:
 
 private:
     void AddHint(HWND box, const wchar_t* hint);
+    // Enter and Esc, as the dialog manager hands them over.
+    void DialogKey(WORD command);
     std::wstring BoxText(int id) const;
 
     HWND tooltip_ = nullptr;

@@ -3,21 +3,26 @@
 
 namespace tolvare {
 
-void CentreWindow(HWND hwnd) {
+RECT UserWorkArea(HWND owner) {
     // The work area leaves out the taskbar, which would otherwise cover part of the window.
     HMONITOR monitor = nullptr;
     POINT pointer{};
-    if (HWND owner = GetWindow(hwnd, GW_OWNER); owner != nullptr) {
+    if (owner != nullptr) {
         monitor = MonitorFromWindow(owner, MONITOR_DEFAULTTONEAREST);
     } else if (GetCursorPos(&pointer)) {
         monitor = MonitorFromPoint(pointer, MONITOR_DEFAULTTONEAREST);
     } else {
-        monitor = MonitorFromWindow(hwnd, MONITOR_DEFAULTTOPRIMARY);
+        monitor = MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY);
     }
     MONITORINFO info{};
     info.cbSize = sizeof info;
     RECT work{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
     if (monitor != nullptr && GetMonitorInfoW(monitor, &info)) work = info.rcWork;
+    return work;
+}
+
+void CentreWindow(HWND hwnd) {
+    const RECT work = UserWorkArea(GetWindow(hwnd, GW_OWNER));
     RECT outer{};
     GetWindowRect(hwnd, &outer);
     const int w = outer.right - outer.left, h = outer.bottom - outer.top;

@@ -36,13 +36,34 @@ std::wstring CanonicalPath(const std::wstring& path) {
     return *longFolder + full->substr(slash + 1);
 }
 
-BOOL CALLBACK FindTopmost(HWND hwnd, LPARAM found) {
-    if (IsWindowVisible(hwnd) && (GetWindowLongPtrW(hwnd, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0) {
-        *reinterpret_cast<bool*>(found) = true;
-        return FALSE;
+// While it lives, the message boxes this thread opens are made topmost and brought to the front
+// as they are activated. MB_TOPMOST alone is not honoured everywhere (Wine ignores it), so the
+// style is set on the box itself.
+class TopmostBox {
+public:
+    TopmostBox() : hook_(SetWindowsHookExW(WH_CBT, Hook, nullptr, GetCurrentThreadId())) {}
+    ~TopmostBox() {
+        if (hook_ != nullptr) UnhookWindowsHookEx(hook_);
     }
-    return TRUE;
-}
+    TopmostBox(const TopmostBox&) = delete;
+    TopmostBox& operator=(const TopmostBox&) = delete;
+
+private:
+    static LRESULT CALLBACK Hook(int code, WPARAM wParam, LPARAM lParam) {
+        if (code == HCBT_ACTIVATE) {
+            HWND box = reinterpret_cast<HWND>(wParam);
+            wchar_t cls[16] = {};
+            if (GetClassNameW(box, cls, 16) != 0 && lstrcmpW(cls, L"#32770") == 0 &&
+                (GetWindowLongPtrW(box, GWL_EXSTYLE) & WS_EX_TOPMOST) == 0) {
+                SetWindowPos(box, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+                SetForegroundWindow(box);
+            }
+        }
+        return CallNextHookEx(nullptr, code, wParam, lParam);
+    }
+
+    HHOOK hook_;
+};
 
 }  // namespace
 
@@ -183,15 +204,12 @@ void Win32System::Beep() { MessageBeep(MB_OK); }
 
 int Win32System::MessageBox(const std::wstring& text, const std::wstring& title, unsigned style) {
     HWND owner = Window::FrontWindow();
-    UINT flags = style;
-    if (owner == nullptr) {
-        // An ownerless box would open behind a topmost window of ours. MB_SYSTEMMODAL is
-        // MB_APPLMODAL plus WS_EX_TOPMOST, and unlike MB_TOPMOST Wine honours it too.
-        bool topmost = false;
-        EnumThreadWindows(GetCurrentThreadId(), FindTopmost, reinterpret_cast<LPARAM>(&topmost));
-        if (topmost) flags = (flags & ~MB_MODEMASK) | MB_TOPMOST | MB_SYSTEMMODAL;
-    }
-    return MessageBoxW(owner, text.c_str(), title.c_str(), flags);
+    if (owner != nullptr) return MessageBoxW(owner, text.c_str(), title.c_str(), style);
+    // A box without a window of ours to stand on (start-up's, above all the refusal of a second
+    // instance) is all the user sees of the program: it must not open behind a topmost window,
+    // of ours or of the instance already running, and wait there unseen.
+    const TopmostBox topmost;
+    return MessageBoxW(nullptr, text.c_str(), title.c_str(), style | MB_TOPMOST | MB_SETFOREGROUND);
 }
 
 void Win32System::ShowList(bool modal) {

@@ -32,6 +32,12 @@ AdjustForDpiFn AdjustRectForDpiFn() {
 
 int fontsAlive = 0;
 
+HICON ExeIcon(HINSTANCE instance, int widthMetric, int heightMetric) {
+    return static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(1), IMAGE_ICON,
+                                         GetSystemMetrics(widthMetric), GetSystemMetrics(heightMetric),
+                                         LR_DEFAULTCOLOR | LR_SHARED));
+}
+
 void FreeFont(HFONT font) {
     if (DeleteObject(font)) --fontsAlive;
 }
@@ -88,15 +94,21 @@ bool Window::CreateTop(const wchar_t* className, const wchar_t* caption, DWORD s
         wc.hInstance = instance;
         wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
         wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-        wc.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(1));
+        // The exe's icon at the two sizes the system asks for (title bar and Alt+Tab), each
+        // drawn from its own image in the icon file rather than scaled from the other.
+        wc.hIcon = ExeIcon(instance, SM_CXICON, SM_CYICON);
+        wc.hIconSm = ExeIcon(instance, SM_CXSMICON, SM_CYSMICON);
         wc.lpszClassName = className;
         if (RegisterClassExW(&wc) == 0) return false;
     }
     clientWidthTw_ = clientWidthTw;
     clientHeightTw_ = clientHeightTw;
     savedFocus_ = nullptr;
-    hwnd_ = CreateWindowExW(exStyle | WS_EX_CONTROLPARENT, className, caption, style, CW_USEDEFAULT,
-                            CW_USEDEFAULT, 100, 100, owner, nullptr, instance, this);
+    // Made on the monitor where it will be centred, so that it has that monitor's DPI before it
+    // is laid out and shown.
+    const RECT work = UserWorkArea(owner);
+    hwnd_ = CreateWindowExW(exStyle | WS_EX_CONTROLPARENT, className, caption, style, work.left, work.top,
+                            100, 100, owner, nullptr, instance, this);
     if (hwnd_ == nullptr) return false;
     RegisterProgramWindow(hwnd_);
     dpi_ = WindowDpi(hwnd_);

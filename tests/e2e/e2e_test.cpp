@@ -1,7 +1,7 @@
 // tolvare.exe as a user meets it, as a smoke test of the whole: copies of it and of the probe
 // program (which records its command line) in a folder with a blank in its name, a profile of
 // code page 932 bytes, and three starts: a registered launch through short paths, an unregistered
-// extension registered in the editor and opened, and a second start refused.
+// extension registered in the editor and opened, and a second start refused in front of the first.
 #include "registration/form_regist.h"
 #include "tests/support/win_test.h"
 
@@ -82,10 +82,10 @@ TEST_F(E2E, AnUnregisteredExtensionIsRegisteredInTheEditorThenOpened) {
     EXPECT_EQ(ReadFileBytes(dir_ / L"tolvare.ini.bk"), ToCp932(L"[MARK]\r\nDOC_0=DOC,C:\\doc.exe,文書\r\n"));
 }
 
-TEST_F(E2E, ASecondStartOnTheSameProfileIsRefusedHoweverItsPathIsSpelled) {
-    WriteProfile(L"TXT_0=TXT," + probe_ + L",プローブ\r\n");
-    const Process first(exe_, L"");  // no file: the list stays open
-    ASSERT_NE(WaitForWindow(first, nullptr, L"TOLVARE - 登録リスト"), nullptr);
+TEST_F(E2E, ASecondStartOnTheSameProfileIsRefusedInFrontHoweverItsPathIsSpelled) {
+    WriteProfile(L"TXT_0=TXT," + probe_ + L",プローブ\r\nTXT_1=TXT," + probe_ + L",もう一つ\r\n");
+    const Process first(exe_, Quoted(dir_ / L"a.txt"));  // the selection window, topmost, stays open
+    ASSERT_NE(WaitForWindow(first, nullptr, L"起動アプリケーション選択"), nullptr);
     // A renamed copy beside it, started by its short path, works on the same profile.
     const std::wstring other = dir_ / L"other copy.exe";
     ASSERT_TRUE(CopyFileTo(exe_, other));
@@ -94,6 +94,7 @@ TEST_F(E2E, ASecondStartOnTheSameProfileIsRefusedHoweverItsPathIsSpelled) {
     ASSERT_NE(box, nullptr);
     EXPECT_EQ(std::tuple(ReadBox(box).text, ReadBox(box).title),
               std::tuple(L"ﾌﾟﾛｸﾞﾗﾑの二重起動は出来ません", L"TOLVARE"));
+    EXPECT_TRUE(GetWindowLongPtrW(box, GWL_EXSTYLE) & WS_EX_TOPMOST) << "behind the selection window";
     Press(box, IDOK);
     EXPECT_TRUE(second.Exits());
     EXPECT_FALSE(first.Exits(0)) << "the first instance ended";

@@ -145,6 +145,7 @@ TEST_F(FormSelectTest, AFailedStartAsksThenYesListsEveryRegistrationModallyAndBo
             if (!GetClassNameW(list, cls, 64) || lstrcmpW(cls, FormList::kClassName) != 0) return;
             EXPECT_EQ(GetWindow(list, GW_OWNER), select);
             EXPECT_TRUE(IsWindow(select) && !IsWindowEnabled(select));
+            EXPECT_FALSE(GetWindowLongW(list, GWL_STYLE) & WS_MINIMIZEBOX) << "it would hide, its owner not";
             while (SendDlgItemMessageW(list, FormList::kListMark, LB_GETTEXT, listed.size(), (LPARAM)line) >
                    0)
                 listed.push_back(line);
@@ -178,38 +179,51 @@ std::pair<int, std::vector<uint32_t>> Draw(HICON icon) {
     DeleteObject(info.hbmMask);
     return {bm.bmWidth, pixels};
 }
-HICON IconOf(int button) {
-    return (HICON)SendMessageW(Form_select().Button(button), BM_GETIMAGE, IMAGE_ICON, 0);
+// A button's icon as drawn (a copy, destroyed here) and the margins around it.
+std::pair<std::pair<int, std::vector<uint32_t>>, RECT> IconOf(int button) {
+    BUTTON_IMAGELIST image{};
+    SendMessageW(Form_select().Button(button), BCM_GETIMAGELIST, 0, (LPARAM)&image);
+    HICON icon = image.himl ? ImageList_GetIcon(image.himl, 0, ILD_NORMAL) : nullptr;
+    const auto drawn = Draw(icon);
+    if (icon) DestroyIcon(icon);
+    return {drawn, image.margin};
 }
 
-// A folder, a program that does not exist, one with an icon of its own and one without (this test
-// exe), each with a description of the full 20 bytes in the widest characters. The icons load in
-// row order: once the last two have come, the first two have been passed over.
+// A folder, a program that does not exist, one with an icon of its own and one without, each with a
+// description of the full 20 bytes in the widest characters. The icons load in row order: once the last two
+// have come, the first two have been passed over.
 TEST_F(FormSelectTest, ButtonsShowTheirProgramsIconsAtTheWindowDpiUntilTheWindowGoes) {
-    wchar_t self[MAX_PATH] = {};
-    GetModuleFileNameW(nullptr, self, MAX_PATH);
+    const std::wstring bare = dir_ / L"bare.exe";  // the probe without its resources, its icon among them
+    ASSERT_TRUE(CopyFileTo(WindowsPathOf(TOLVARE_PROBE_PATH), bare) &&
+                EndUpdateResourceW(BeginUpdateResourceW(bare.c_str(), TRUE), FALSE));
     FillTable(1);
     const std::wstring own = markTable[1].program;
     markTable.Erase();
-    for (const std::wstring& program : {dir_.path(), dir_ / L"missing.exe", own, std::wstring(self)})
+    for (const std::wstring& program : {dir_.path(), dir_ / L"missing.exe", own, bare})
         markTable.Append({L"TXT", program, L"ＷＷＷＷＷＷＷＷＷＷ"});
     HWND hwnd = Show(4);
     SHFILEINFOW generic{};
-    SHGetFileInfoW(self, 0, &generic, sizeof generic, SHGFI_ICON | SHGFI_SMALLICON);
-    const auto genericIcon = Draw(generic.hIcon);
-    DestroyIcon(generic.hIcon);
-    std::vector<HICON> seen;
+    SHGetFileInfoW(bare.c_str(), 0, &generic, sizeof generic, SHGFI_ICON | SHGFI_SMALLICON);
+    HIMAGELIST list = ImageList_Create(16, 16, ILC_COLOR32 | ILC_MASK, 1, 0);  // drawn as a button draws it
+    ImageList_AddIcon(list, generic.hIcon);
+    HICON drawn = ImageList_GetIcon(list, 0, ILD_NORMAL);
+    const auto genericIcon = Draw(drawn);
+    for (HICON icon : {generic.hIcon, drawn}) DestroyIcon(icon);
+    ImageList_Destroy(list);
     for (const int dpi : {96, 144}) {
         RECT r{};
         GetWindowRect(hwnd, &r);
         if (dpi != 96) SendMessageW(hwnd, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), (LPARAM)&r);
-        const int size = MulDiv(16, dpi, 96);
-        for (int i = 0; i < 500 && (Draw(IconOf(2)).first != size || Draw(IconOf(3)).first != size); ++i)
+        const int size = MulDiv(16, dpi, 96), gap = MulDiv(4, dpi, 96);
+        for (int i = 0; i < 500 && (IconOf(2).first.first != size || IconOf(3).first.first != size); ++i)
             PumpFor(10);
-        const auto mine = Draw(IconOf(2)), other = Draw(IconOf(3));
-        EXPECT_EQ(std::tuple(IconOf(0), IconOf(1), mine.first, other.first),
-                  std::tuple(HICON{}, HICON{}, size, size))
+        const auto [mine, margin] = IconOf(2);
+        const auto other = IconOf(3).first;
+        EXPECT_EQ(std::tuple(IconOf(0).first.first, IconOf(1).first.first, mine.first, other.first),
+                  std::tuple(0, 0, size, size))
             << "at " << dpi << " DPI; a folder or a missing program has no icon";
+        EXPECT_TRUE(margin.left >= gap && margin.right >= gap)
+            << "the focus rectangle and the caption are clear";
         EXPECT_NE(mine, other) << "the probe's own icon";
         EXPECT_TRUE(dpi != 96 || other == genericIcon) << "the shell's icon for a program without one";
         for (int k = 0; k < 4; ++k) {  // the icon beside the caption leaves all of it readable
@@ -217,11 +231,10 @@ TEST_F(FormSelectTest, ButtonsShowTheirProgramsIconsAtTheWindowDpiUntilTheWindow
             SendMessageW(Form_select().Button(k), BCM_GETIDEALSIZE, 0, (LPARAM)&ideal);
             EXPECT_TRUE(ideal.cx <= MulDiv(3315, dpi, 1440) && ideal.cy <= MulDiv(315, dpi, 1440)) << k;
         }
-        for (HICON icon : seen) EXPECT_EQ(Draw(icon).first, 0) << "the icons replaced are destroyed";
-        seen = {IconOf(2), IconOf(3)};
+        EXPECT_EQ(ButtonIcons::ListsAlive(), 2) << "the icons replaced are destroyed";
     }
     DestroyWindow(hwnd);
-    for (HICON icon : seen) EXPECT_EQ(Draw(icon).first, 0);
+    EXPECT_EQ(ButtonIcons::ListsAlive(), 0);
 }
 
 // Stands for a program on an unreachable share: its icon comes only when the test lets it.
@@ -239,7 +252,7 @@ TEST_F(FormSelectTest, TheWindowAndItsKeysNeverWaitForIconsAndLateOnesAreDestroy
     const ProgramIconLoader previous = SetProgramIconLoader(HeldUpIcon);
     FillTable(3);
     HWND hwnd = Show(3);
-    EXPECT_TRUE(IsWindowVisible(hwnd) && IconOf(0) == nullptr);
+    EXPECT_TRUE(IsWindowVisible(hwnd) && IconOf(0).first.first == 0);
     PostMessageW(GetFocus(), WM_KEYDOWN, '2', 1);
     PumpFor(100);
     EXPECT_EQ(exits, 1);

@@ -192,20 +192,22 @@ TEST_F(RegistrationTest, TheEditorRefusesWithAStopBoxAndTakesKeysFilesAndDropsAs
         {R::kLabel2, L"拡張子 (&M)： ", SS_RIGHT}, {R::kTextMark, L"", 0}, {R::kLabel6, L"ﾌﾟﾛｸﾞﾗﾑ (&P)： ", SS_RIGHT},
         {R::kTextProgram, L"", 0}, {R::kCommandBrowse, L"参照(&R)...", 0}, {R::kLabel4, L"説明 (&N)： ", SS_RIGHT},
         {R::kTextName, L"", 0}, {R::kCommandOk, L"OK", 0}, {R::kCommandCancel, L"キャンセル", 0}});
-    // Tab skips the labels; a label's access key goes to the box after it; with the boxes empty,
-    // Enter and Esc would raise a box or close the dialog.
+    // Tab skips the labels; a label's access key goes to the box after it; Enter in a box is OK (a
+    // refusal here), on a button that button (Cancel, at the end).
     EXPECT_EQ(GetFocus(), form->Control(R::kTextMark));
     const std::tuple<UINT, WPARAM, int> keys[] = {
         {WM_KEYDOWN, VK_TAB, R::kTextProgram}, {WM_KEYDOWN, VK_TAB, R::kCommandBrowse}, {WM_KEYDOWN, VK_TAB, R::kTextName},
         {WM_KEYDOWN, VK_TAB, R::kCommandOk}, {WM_KEYDOWN, VK_TAB, R::kCommandCancel}, {WM_KEYDOWN, VK_TAB, R::kTextMark},
         {WM_SYSCHAR, L'p', R::kTextProgram}, {WM_SYSCHAR, L'n', R::kTextName}, {WM_SYSCHAR, L'm', R::kTextMark},
-        {WM_KEYDOWN, VK_RETURN, R::kTextMark}, {WM_KEYDOWN, VK_ESCAPE, R::kTextMark}};
+        {WM_SYSCHAR, L'p', R::kTextProgram}, {WM_KEYDOWN, VK_RETURN, R::kTextMark}};
     // clang-format on
+    boxes.Answer(IDOK);
     for (const auto& [message, key, focus] : keys) {
         Key(GetFocus(), message, key);
         ASSERT_TRUE(IsWindow(form->hwnd())) << key;
         EXPECT_EQ(GetFocus(), form->Control(focus)) << key;
     }
+    EXPECT_EQ(boxes.seen, (std::vector<Box>{{L"拡張子が未入力です", L"TOLVARE エラー", 'S', {IDOK}}}));
     // The hints, in the tool tip window the dialog owns: none on the program box.
     HWND tip = nullptr;
     do tip = FindWindowExW(nullptr, tip, TOOLTIPS_CLASSW, nullptr);
@@ -297,6 +299,12 @@ TEST_F(RegistrationTest, TheEditorRefusesWithAStopBoxAndTakesKeysFilesAndDropsAs
                   (MarkRecord{L"TXT", program, L""}));
         if (box != R::kTextProgram) DragFinish(static_cast<HDROP>(drop));
     }
+    SetFocus(form->Control(R::kCommandCancel));
+    for (const WPARAM key : {VK_RETURN, VK_ESCAPE}) {  // Cancel pressed by Enter; Esc in a box
+        Key(GetFocus(), WM_KEYDOWN, key);
+        EXPECT_FALSE(IsWindow(form->hwnd())) << key;
+        form = Open<FormRegist>({});
+    }
 }
 
 // Makes (save) or reads a shortcut's target and description with the shell link API, as Explorer.
@@ -338,11 +346,8 @@ TEST_F(RegistrationTest, SendToMakesOneShortcutAndRemovesOnlyThoseOfThisExe) {
         return found;
     };
     SetSendToFolder(folder);
-    auto form = Open<FormList>({}, false);
-    HMENU menu = GetSystemMenu(form->hwnd(), FALSE);
-    const int last = GetMenuItemCount(menu) - 1;
-    EXPECT_EQ(GetMenuItemID(menu, last), L::kMenuSendTo);  // last, below a separator
-    EXPECT_NE(GetMenuState(menu, static_cast<UINT>(last - 1), MF_BYPOSITION) & MF_SEPARATOR, 0U);
+    std::unique_ptr<FormList> form;
+    HMENU menu = nullptr;
     const auto choose = [&](const wchar_t* item) {  // as the item reads when the menu opens
         SendMessageW(form->hwnd(), WM_INITMENUPOPUP, (WPARAM)menu, MAKELPARAM(0, TRUE));
         wchar_t text[128] = {};
@@ -363,6 +368,11 @@ TEST_F(RegistrationTest, SendToMakesOneShortcutAndRemovesOnlyThoseOfThisExe) {
     for (auto c : cases) {
         for (const auto& [name, link] : links()) DeleteFileW((folder + L"\\" + name).c_str());
         for (auto& [name, link] : c.before) ASSERT_TRUE(ShellLink(folder + L"\\" + name, link, true));
+        form = Open<FormList>({}, false);  // the state is read as the list opens
+        menu = GetSystemMenu(form->hwnd(), FALSE);
+        const int last = GetMenuItemCount(menu) - 1;
+        EXPECT_EQ(GetMenuItemID(menu, last), L::kMenuSendTo);  // last, below a separator
+        EXPECT_NE(GetMenuState(menu, static_cast<UINT>(last - 1), MF_BYPOSITION) & MF_SEPARATOR, 0U);
         auto want = links();
         if (c.added != nullptr) {
             choose(L"「送る」メニューに登録(&O)");

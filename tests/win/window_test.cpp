@@ -1,6 +1,6 @@
 // What every window gets from the window base, seen through the three windows as the program
-// opens them: centred on the work area under the pointer, nothing left behind by a creation that
-// fails part-way, and no font left over once a window is gone.
+// opens them: made and centred on the work area under the pointer, the exe's icons, nothing left
+// behind by a creation that fails part-way, and no font left over once a window is gone.
 #include "launcher/form_select.h"
 #include "registration/form_list.h"
 #include "registration/form_regist.h"
@@ -14,6 +14,7 @@ using WindowBaseTest = WinTest;
 
 const wchar_t* refusedClass = nullptr;  // the control class whose creation the hook refuses
 bool closeOnCreate = false;             // the hook closes each new window from its own modal loop
+POINT createdAt{};                      // where the last top-level window was created
 
 LRESULT CALLBACK Meddle(int code, WPARAM wParam, LPARAM lParam) {
     if (code == HCBT_CREATEWND) {
@@ -23,6 +24,8 @@ LRESULT CALLBACK Meddle(int code, WPARAM wParam, LPARAM lParam) {
             if (const wchar_t* bang = wcsrchr(cls, L'!')) cls = bang + 1;
             if (lstrcmpiW(cls, refusedClass) == 0) return 1;
         }
+        const CREATESTRUCTW* cs = reinterpret_cast<CBT_CREATEWNDW*>(lParam)->lpcs;
+        if (!(cs->style & WS_CHILD)) createdAt = {cs->x, cs->y};
         if (closeOnCreate && GetParent(reinterpret_cast<HWND>(wParam)) == nullptr) {
             PostMessageW(reinterpret_cast<HWND>(wParam), WM_CLOSE, 0, 0);
         }
@@ -80,6 +83,16 @@ TEST_F(WindowBaseTest, AWindowIsCentredOrDestroyedWholeAndFreesItsFonts) {
             GetWindowRect(windows[0], &r);
             EXPECT_NEAR(r.left, work.left + (work.right - work.left - (r.right - r.left)) / 2, 1);
             EXPECT_NEAR(r.top, work.top + (work.bottom - work.top - (r.bottom - r.top)) / 2, 1);
+            EXPECT_TRUE(PtInRect(&work, createdAt)) << "made on the monitor it is shown on, at its DPI";
+            for (const auto& [which, metric] :
+                 {std::pair{GCLP_HICON, SM_CXICON}, {GCLP_HICONSM, SM_CXSMICON}}) {
+                ICONINFO icon{};  // the exe's icon at the size the system shows
+                BITMAP bm{};
+                ASSERT_TRUE(GetIconInfo((HICON)GetClassLongPtrW(windows[0], which), &icon));
+                GetObjectW(icon.hbmColor, sizeof bm, &bm);
+                EXPECT_EQ(bm.bmWidth, GetSystemMetrics(metric));
+                DeleteObject(icon.hbmColor), DeleteObject(icon.hbmMask);
+            }
             DestroyWindow(windows[0]);
         }
         // A window left hidden would keep the program, and with it the instance lock, alive.
