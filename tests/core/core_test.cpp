@@ -179,11 +179,8 @@ TEST_F(Startup, StartsTheOneProgramOrOpensAWindow) {
     Load(kProfile);
     fake.shortNames[L"C:\\B.EXE"] = L"C:\\B~1.EXE";
     // C:\Program Files (PROGRA~1) holds report.html (REPORT~1.HTM).
-    fake.attributes = {{L"C:\\PROGRA~1\\REPORT~1.HTM", 0x20},
-                       {L"C:\\PROGRA~1\\", kAttrDirectory},
-                       {L"C:\\W.EXE", 0x20},
-                       {L"C:\\B.EXE", 0x20},
-                       {L"C:\\R.EXE", 0x20}};
+    fake.attributes = {{L"C:\\PROGRA~1\\REPORT~1.HTM", 0x20}, {L"C:\\PROGRA~1\\", kAttrDirectory}};
+    for (auto program : {L"C:\\W.EXE", L"C:\\B.EXE", L"C:\\R.EXE"}) fake.attributes[program] = 0x20;
     fake.listings = {{{L"C:\\PROGRA~1", true}, L"Program Files"},
                      {{L"C:\\PROGRA~1\\", true}, L"."},
                      {{L"C:\\PROGRA~1\\REPORT~1.HTM", false}, L"report.html"}};
@@ -244,13 +241,14 @@ TEST_F(Startup, OffersTheEditorForAnUnregisteredExtension) {
 
 TEST_F(Startup, LaunchStartsTheRegisteredFileOrNoneAndOffersTheList) {
     fake.exeDir = L"C:\\T", fake.self = L"C:\\T\\tolvare.exe", fake.pathVar = L".;\"C:\\bin\";";
-    fake.shortNames[L"C:\\Program Files\\App\\app.exe"] = L"C:\\PROGRA~1\\App\\app.exe";
+    const std::wstring app = L"C:\\Program Files\\App\\app.exe", shortApp = L"C:\\PROGRA~1\\App\\app.exe";
+    fake.shortNames[app] = shortApp;
     // The files there are; the last two lie in the current folder only.
-    for (auto f : {L"C:\\app.exe", L"C:\\app", L"C:\\Program Files\\App\\app.exe", L"C:\\t\\My Tool.exe",
-                   L"C:\\t\\a.exe", L"C:\\t\\a.exe b.exe", L"C:\\t\\My.exe", L"C:\\t\\My\tApp\\x.exe",
-                   L"C:\\Windows\\notepad.exe", L"C:\\Windows\\System32\\notepad.exe", L"C:\\bin\\tool.exe",
-                   L"C:\\T\\tools\\x.exe", L"C:\\T\\Run.Cmd", L"C:\\T\\tolvare.exe", L"planted.exe",
-                   L".\\planted.exe"})
+    for (auto f :
+         {L"C:\\app.exe", L"C:\\app", app.c_str(), L"C:\\t\\My Tool.exe", L"C:\\t\\a.exe",
+          L"C:\\t\\a.exe b.exe", L"C:\\t\\My.exe", L"C:\\t\\My\tApp\\x.exe", L"C:\\Windows\\notepad.exe",
+          L"C:\\Windows\\System32\\notepad.exe", L"C:\\bin\\tool.exe", L"C:\\T\\tools\\x.exe",
+          L"C:\\T\\Run.Cmd", L"C:\\T\\tolvare.exe", L"planted.exe", L".\\planted.exe"})
         fake.attributes[f] = 0x20;
     const std::wstring doc = L" C:\\my docs\\a.txt\t", line = L" C:\\my docs\\a.txt",
                        notFound = fake.ErrorText(2);
@@ -261,16 +259,12 @@ TEST_F(Startup, LaunchStartsTheRegisteredFileOrNoneAndOffersTheList) {
     };
     std::vector<Case> cases = {
         {L" \tC:\\app.exe \t", doc, L"C:\\app.exe" + line, L"C:\\app.exe"},  // blanks and tabs trimmed
-        {L"C:\\Program Files\\App\\app.exe", doc, L"C:\\PROGRA~1\\App\\app.exe" + line,
-         L"C:\\Program Files\\App\\app.exe"},
-        {L"C:\\t\\My Tool.exe", doc, L"\"C:\\t\\My Tool.exe\"" + line,
-         L"C:\\t\\My Tool.exe"},  // no short name
-        {L"\"C:\\Program Files\\App\\app.exe\" /x", doc, L"C:\\PROGRA~1\\App\\app.exe /x" + line,
-         L"C:\\Program Files\\App\\app.exe"},
-        {L"C:\\Program Files\\App\\app.exe /x", doc, L"C:\\PROGRA~1\\App\\app.exe /x" + line,
-         L"C:\\Program Files\\App\\app.exe"},
+        {app, doc, shortApp + line, app},
+        {L"C:\\t\\My Tool.exe", doc, L"\"C:\\t\\My Tool.exe\"" + line, L"C:\\t\\My Tool.exe"},  // no 8.3
+        {L"\"" + app + L"\" /x", doc, shortApp + L" /x" + line, app},
+        {app + L" /x", doc, shortApp + L" /x" + line, app},
         {L"C:\\t\\a.exe b.exe /x", doc, L"\"C:\\t\\a.exe b.exe\" /x" + line,
-         L"C:\\t\\a.exe b.exe"},  // the longest
+         L"C:\\t\\a.exe b.exe"},  // longest
         {L"C:\\app.exe\t/x", doc, L"C:\\app.exe\t/x" + line, L"C:\\app.exe"},
         {L"notepad", doc, L"notepad" + line, L"C:\\Windows\\System32\\notepad.exe"},
         {L"tool.exe /x", doc, L"tool.exe /x" + line, L"C:\\bin\\tool.exe"},
