@@ -25,13 +25,6 @@ constexpr std::wstring_view kBatchSpecial = L"&|<>^%";
 bool IsBlank(wchar_t c) { return kBlanks.find(c) != std::wstring_view::npos; }
 bool IsSeparator(wchar_t c) { return c == L'\\' || c == L'/'; }
 
-// "C:\..." or "\\server\share\...": a path that means the same whatever the current folder is.
-bool IsFullPath(std::wstring_view path) {
-    if (path.starts_with(L"\\\\")) return true;
-    const wchar_t drive = static_cast<wchar_t>(path.empty() ? 0 : path[0] | 0x20);
-    return path.size() >= 3 && drive >= L'a' && drive <= L'z' && path[1] == L':' && IsSeparator(path[2]);
-}
-
 // An existing file, not a folder. A control character (a pasted tab) or a wildcard never names
 // one: Windows allows neither in file names, and such a path never reaches a command line.
 bool IsFile(const std::wstring& path) {
@@ -135,6 +128,12 @@ bool IsBatchFile(const std::wstring& file) {
 }
 
 }  // namespace
+
+bool IsFullPath(std::wstring_view path) {
+    if (path.starts_with(L"\\\\")) return true;
+    const wchar_t drive = static_cast<wchar_t>(path.empty() ? 0 : path[0] | 0x20);
+    return path.size() >= 3 && drive >= L'a' && drive <= L'z' && path[1] == L':' && IsSeparator(path[2]);
+}
 
 uint32_t RunProgram(const std::wstring& program, const std::wstring& file, bool* declined) {
     if (declined != nullptr) *declined = false;

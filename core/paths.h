@@ -3,10 +3,13 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace tolvare {
 
 std::wstring GetShortPath(const std::wstring& path);
+// "C:\..." or "\\server\share\...": a path that means the same whatever the current folder is.
+bool IsFullPath(std::wstring_view path);
 // The long names of a path written with short names ("~"); built from the listed names only, so
 // it starts with "\" and has no drive. A path without "~" comes back unchanged.
 std::wstring GetLongPath(const std::wstring& path);

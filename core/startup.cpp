@@ -18,10 +18,12 @@ void OpenList(bool modal) {
 }
 
 void LaunchMarkRow(int row, const std::wstring& file, bool listModal) {
-    // The program reaches the command line in its short form; RunProgram makes it, as only it
-    // knows which file the registration names.
+    MarkRecord& record = markTable[row];
+    // Only a full path has a short form of its own: for a name, the platform would look in the
+    // current folder.
+    if (IsFullPath(record.program)) record.program = GetShortPath(record.program);
     bool declined = false;
-    if (RunProgram(markTable[row].program, file, &declined) != 0 || declined) return;
+    if (RunProgram(record.program, file, &declined) != 0 || declined) return;
     if (Sys().MessageBox(text::kCheckSettings, text::kTitle, kMbIconQuestion | kMbYesNo) == kIdYes) {
         OpenList(listModal);
     }

@@ -180,7 +180,8 @@ TEST_F(Startup, StartsTheOneProgramOrOpensAWindow) {
     fake.shortNames[L"C:\\B.EXE"] = L"C:\\B~1.EXE";
     // C:\Program Files (PROGRA~1) holds report.html (REPORT~1.HTM).
     fake.attributes = {{L"C:\\PROGRA~1\\REPORT~1.HTM", 0x20}, {L"C:\\PROGRA~1\\", kAttrDirectory}};
-    for (auto program : {L"C:\\W.EXE", L"C:\\B.EXE", L"C:\\R.EXE"}) fake.attributes[program] = 0x20;
+    for (auto program : {L"C:\\W.EXE", L"C:\\B.EXE", L"C:\\B~1.EXE", L"C:\\R.EXE"})
+        fake.attributes[program] = 0x20;
     fake.listings = {{{L"C:\\PROGRA~1", true}, L"Program Files"},
                      {{L"C:\\PROGRA~1\\", true}, L"."},
                      {{L"C:\\PROGRA~1\\REPORT~1.HTM", false}, L"report.html"}};
@@ -245,7 +246,7 @@ TEST_F(Startup, LaunchStartsTheRegisteredFileOrNoneAndOffersTheList) {
     fake.shortNames[app] = shortApp;
     // The files there are; the last two lie in the current folder only.
     for (auto f :
-         {L"C:\\app.exe", L"C:\\app", app.c_str(), L"C:\\t\\My Tool.exe", L"C:\\t\\a.exe",
+         {L"C:\\app.exe", L"C:\\app", app.c_str(), shortApp.c_str(), L"C:\\t\\My Tool.exe", L"C:\\t\\a.exe",
           L"C:\\t\\a.exe b.exe", L"C:\\t\\My.exe", L"C:\\t\\My\tApp\\x.exe", L"C:\\Windows\\notepad.exe",
           L"C:\\Windows\\System32\\notepad.exe", L"C:\\bin\\tool.exe", L"C:\\T\\tools\\x.exe",
           L"C:\\T\\Run.Cmd", L"C:\\T\\tolvare.exe", L"planted.exe", L".\\planted.exe"})
@@ -259,7 +260,7 @@ TEST_F(Startup, LaunchStartsTheRegisteredFileOrNoneAndOffersTheList) {
     };
     std::vector<Case> cases = {
         {L" \tC:\\app.exe \t", doc, L"C:\\app.exe" + line, L"C:\\app.exe"},  // blanks and tabs trimmed
-        {app, doc, shortApp + line, app},
+        {app, doc, shortApp + line, shortApp},
         {L"C:\\t\\My Tool.exe", doc, L"\"C:\\t\\My Tool.exe\"" + line, L"C:\\t\\My Tool.exe"},  // no 8.3
         {L"\"" + app + L"\" /x", doc, shortApp + L" /x" + line, app},
         {app + L" /x", doc, shortApp + L" /x" + line, app},
