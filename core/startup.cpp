@@ -19,8 +19,11 @@ void OpenList(bool modal) {
 
 void LaunchMarkRow(int row, const std::wstring& file, bool listModal) {
     MarkRecord& record = markTable[row];
-    record.program = GetShortPath(record.program);
-    if (RunProgram(record.program, file) != 0) return;
+    // Only a full path has a short form of its own: for a name, the platform would look in the
+    // current folder.
+    if (IsFullPath(record.program)) record.program = GetShortPath(record.program);
+    bool declined = false;
+    if (RunProgram(record.program, file, &declined) != 0 || declined) return;
     if (Sys().MessageBox(text::kCheckSettings, text::kTitle, kMbIconQuestion | kMbYesNo) == kIdYes) {
         OpenList(listModal);
     }
@@ -74,9 +77,9 @@ void Main() {
     std::wstring given = Sys().CommandArgs();
     given.erase(std::remove(given.begin(), given.end(), L'"'), given.end());
 
-    // Windows file names never end in a blank (a shortcut may add one): the extension is looked
-    // up without it, while the program still receives the path as given.
-    std::wstring lookup = given.substr(0, given.find_last_not_of(L' ') + 1);
+    // Windows file names never end in a blank or tab (a shortcut may add one): the extension is
+    // looked up without them, while the program still receives the path as given.
+    std::wstring lookup = given.substr(0, given.find_last_not_of(L" \t") + 1);
     if (lookup.find(L'~') != std::wstring::npos) lookup = GetLongPath(lookup);
     if (lookup.empty()) {
         OpenList(false);

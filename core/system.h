@@ -77,9 +77,20 @@ public:
     // The command line after the program's own name and the blanks behind it, verbatim.
     virtual std::wstring CommandArgs() = 0;
     virtual std::wstring ExeDirectory() = 0;
-    // Starts the command line with a normal, activated window; returns the process id, 0 on
-    // failure. Never waits for the process.
-    virtual uint32_t StartProcess(const std::wstring& commandLine, SysError& err) = 0;
+    // Starts `application` (a full path, never searched for) with the command line, in a normal,
+    // activated window; returns the process id, 0 on failure. Never waits for the process.
+    virtual uint32_t StartProcess(const std::wstring& application, const std::wstring& commandLine,
+                                  SysError& err) = 0;
+    // Starts `application` through the shell, which asks the user's consent for a program that
+    // needs administrator rights; non-zero once it runs (its id where the shell tells it).
+    virtual uint32_t StartElevated(const std::wstring& application, const std::wstring& parameters,
+                                   SysError& err) = 0;
+    // Whether the file is this very program's exe, however its path is spelled.
+    virtual bool IsThisExe(const std::wstring& path) = 0;
+    // Where programs named without a folder are looked for, besides the exe's own folder.
+    virtual std::wstring SystemDirectory() = 0;
+    virtual std::wstring WindowsDirectory() = 0;
+    virtual std::wstring EnvironmentVariable(const std::wstring& name) = 0;
     virtual std::wstring ErrorText(uint32_t code) = 0;
 
     // Time and events: a monotonic clock, and a wait that keeps the program's windows working.

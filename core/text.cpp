@@ -88,6 +88,12 @@ std::wstring Trim(std::wstring_view text) {
     return std::wstring(text.substr(first, last - first + 1));
 }
 
+std::wstring TrimBlanks(std::wstring_view text) {
+    const size_t first = text.find_first_not_of(L" \t");
+    if (first == std::wstring_view::npos) return {};
+    return std::wstring(text.substr(first, text.find_last_not_of(L" \t") - first + 1));
+}
+
 std::wstring ToUpper(std::wstring_view text) { return Sys().ToUpper(text); }
 
 }  // namespace tolvare

@@ -22,6 +22,8 @@ int16_t InStrLast(std::wstring_view text, std::wstring_view search, int16_t lowe
 
 // Leading and trailing half-width spaces removed (tabs and full-width spaces stay).
 std::wstring Trim(std::wstring_view text);
+// Leading and trailing blanks and tabs removed: where a path meets a command line, both split it.
+std::wstring TrimBlanks(std::wstring_view text);
 std::wstring ToUpper(std::wstring_view text);
 // FNV-1a over the bytes, 64 bits: the same bytes give the same value in every build and run.
 uint64_t Fnv1a(std::string_view bytes);

@@ -14,6 +14,9 @@ inline constexpr wchar_t kCancel[] = L"キャンセル";
 inline constexpr wchar_t kSecondInstance[] = L"ﾌﾟﾛｸﾞﾗﾑの二重起動は出来ません";
 inline constexpr wchar_t kStartFailed[] = L"プログラム起動時にエラーが発生しました";
 inline constexpr wchar_t kCheckSettings[] = L"設定を確認しますか？";
+inline constexpr wchar_t kBatchRefused[] =
+    L"ファイル名に、バッチファイルへ渡せない文字（& | < > ^ %）が含まれています。";
+inline constexpr wchar_t kStartSelf[] = L"TOLVARE 自身は起動できません。";
 inline constexpr wchar_t kNotRegisteredBefore[] = L"拡張子 '";
 inline constexpr wchar_t kNotRegisteredAfter[] = L"' が登録されていません";
 

@@ -57,14 +57,20 @@ std::optional<RegistFailure> CheckRegist(const std::wstring& mark, const std::ws
 }
 
 std::wstring DefaultDescription(const std::wstring& program) {
-    const int16_t p = InStrLast(program, L"\\", 0);
-    const std::wstring fileName = program.substr(static_cast<size_t>(p), kDefaultNameChars);
+    // Of a quoted program ("Copy as path" pastes one), the name inside the quotes.
+    std::wstring path = Trim(program);
+    if (path.starts_with(L'"')) path = path.substr(1, path.find(L'"', 1) - 1);
+    const int16_t p = InStrLast(path, L"\\", 0);
+    const std::wstring fileName = path.substr(static_cast<size_t>(p), kDefaultNameChars);
     return GetByteMid(fileName, 1, kNameMaxBytes);
 }
 
 MarkRecord StoredRow(const std::wstring& mark, const std::wstring& program, const std::wstring& name) {
-    return MarkRecord{ToUpper(ReplaceComma(Trim(mark))), ReplaceComma(Trim(program)),
-                      ReplaceComma(Trim(name))};
+    // A program pasted in quotes without arguments is stored as the plain path.
+    std::wstring path = Trim(program);
+    if (path.size() >= 2 && path.starts_with(L'"') && path.find(L'"', 1) == path.size() - 1)
+        path = path.substr(1, path.size() - 2);
+    return MarkRecord{ToUpper(ReplaceComma(Trim(mark))), ReplaceComma(path), ReplaceComma(Trim(name))};
 }
 
 }  // namespace tolvare

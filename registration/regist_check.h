@@ -25,11 +25,12 @@ std::optional<RegistFailure> CheckRegist(const std::wstring& mark, const std::ws
                                          const std::wstring& name, const MarkTable& table, int16_t count,
                                          int16_t selectedMark);
 
-// The description used when the user leaves it empty: the program's file name, at most 20
-// characters and 20 bytes, cut on whole characters.
+// The description used when the user leaves it empty: the program's file name (inside its quotes
+// when it is quoted), at most 20 characters and 20 bytes, cut on whole characters.
 std::wstring DefaultDescription(const std::wstring& program);
 
-// The row as the editor stores it: trimmed, commas made full-width, the extension upper case.
+// The row as the editor stores it: trimmed, commas made full-width, the extension upper case, and
+// a program quoted with nothing after it unquoted.
 MarkRecord StoredRow(const std::wstring& mark, const std::wstring& program, const std::wstring& name);
 
 }  // namespace tolvare

@@ -5,6 +5,8 @@
 
 #include <windows.h>
 #undef MessageBox  // the interface's own name, not user32's macro
+#include <objbase.h>
+#include <shellapi.h>
 
 #include "core/text.h"
 #include "win32/handle.h"
@@ -12,6 +14,7 @@
 #include "win32/window.h"
 
 #include <algorithm>
+#include <tuple>
 #include <vector>
 
 namespace tolvare {
@@ -153,7 +156,8 @@ std::wstring Win32System::ExeDirectory() {
     return path;
 }
 
-uint32_t Win32System::StartProcess(const std::wstring& commandLine, SysError& err) {
+uint32_t Win32System::StartProcess(const std::wstring& application, const std::wstring& commandLine,
+                                   SysError& err) {
     std::vector<wchar_t> writable(commandLine.begin(), commandLine.end());
     writable.push_back(L'\0');
     STARTUPINFOW si{};
@@ -161,13 +165,72 @@ uint32_t Win32System::StartProcess(const std::wstring& commandLine, SysError& er
     si.dwFlags = STARTF_USESHOWWINDOW;
     si.wShowWindow = SW_SHOWNORMAL;
     PROCESS_INFORMATION pi{};
-    if (!CreateProcessW(nullptr, writable.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
+    // The application named: the system starts that file and searches nowhere.
+    if (!CreateProcessW(application.c_str(), writable.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &si, &pi)) {
         err = LastError(*this);
         return 0;
     }
     CloseHandle(pi.hThread);
     CloseHandle(pi.hProcess);
     return pi.dwProcessId;
+}
+
+uint32_t Win32System::StartElevated(const std::wstring& application, const std::wstring& parameters,
+                                    SysError& err) {
+    // Only a program that needs administrator rights comes here, so the shell (and COM, which it
+    // may use) are loaded only then.
+    const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
+    SHELLEXECUTEINFOW info{};
+    info.cbSize = sizeof info;
+    // Failures come back to be reported like any failed start; the consent prompt still shows.
+    info.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_NOASYNC | SEE_MASK_FLAG_NO_UI;
+    info.hwnd = Window::FrontWindow();  // without an owner the prompt only flashes in the taskbar
+    info.lpVerb = L"runas";
+    info.lpFile = application.c_str();
+    info.lpParameters = parameters.c_str();
+    info.nShow = SW_SHOWNORMAL;
+    const bool started = ShellExecuteExW(&info) != FALSE;
+    if (!started) err = LastError(*this);
+    if (SUCCEEDED(com)) CoUninitialize();
+    if (!started) return 0;
+    DWORD processId = 0;
+    if (info.hProcess != nullptr) {
+        processId = GetProcessId(info.hProcess);
+        CloseHandle(info.hProcess);
+    }
+    return processId != 0 ? processId : 1;  // it runs, even when the shell keeps its id to itself
+}
+
+bool Win32System::IsThisExe(const std::wstring& path) {
+    // The same file whatever the spelling (short names, case, "..", another share of the same
+    // disk): the volume and the file's index on it, as the file system itself tells them.
+    const auto identity = [](const std::wstring& file) -> std::optional<std::tuple<DWORD, DWORD, DWORD>> {
+        const Handle handle(CreateFileW(file.c_str(), 0,
+                                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                        OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+        BY_HANDLE_FILE_INFORMATION info{};
+        if (!handle.valid() || !GetFileInformationByHandle(handle.get(), &info)) return std::nullopt;
+        return std::tuple(info.dwVolumeSerialNumber, info.nFileIndexHigh, info.nFileIndexLow);
+    };
+    const auto self = identity(ModulePath());
+    return self && self == identity(path);
+}
+
+std::wstring Win32System::SystemDirectory() {
+    return BufferedText([](wchar_t* out, DWORD size) { return GetSystemDirectoryW(out, size); })
+        .value_or(L"");
+}
+
+std::wstring Win32System::WindowsDirectory() {
+    return BufferedText([](wchar_t* out, DWORD size) { return GetWindowsDirectoryW(out, size); })
+        .value_or(L"");
+}
+
+std::wstring Win32System::EnvironmentVariable(const std::wstring& name) {
+    return BufferedText(
+               [&](wchar_t* out, DWORD size) { return GetEnvironmentVariableW(name.c_str(), out, size); })
+        .value_or(L"");
 }
 
 std::wstring Win32System::ErrorText(uint32_t code) {

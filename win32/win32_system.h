@@ -38,7 +38,14 @@ public:
     bool AnotherInstanceRunning(const std::wstring& profilePath) override;
     std::wstring CommandArgs() override;
     std::wstring ExeDirectory() override;
-    uint32_t StartProcess(const std::wstring& commandLine, SysError& err) override;
+    uint32_t StartProcess(const std::wstring& application, const std::wstring& commandLine,
+                          SysError& err) override;
+    uint32_t StartElevated(const std::wstring& application, const std::wstring& parameters,
+                           SysError& err) override;
+    bool IsThisExe(const std::wstring& path) override;
+    std::wstring SystemDirectory() override;
+    std::wstring WindowsDirectory() override;
+    std::wstring EnvironmentVariable(const std::wstring& name) override;
     std::wstring ErrorText(uint32_t code) override;
 
     int64_t MonotonicMs() override;

@@ -180,6 +180,8 @@ TEST_F(Startup, StartsTheOneProgramOrOpensAWindow) {
     fake.shortNames[L"C:\\B.EXE"] = L"C:\\B~1.EXE";
     // C:\Program Files (PROGRA~1) holds report.html (REPORT~1.HTM).
     fake.attributes = {{L"C:\\PROGRA~1\\REPORT~1.HTM", 0x20}, {L"C:\\PROGRA~1\\", kAttrDirectory}};
+    for (auto program : {L"C:\\W.EXE", L"C:\\B.EXE", L"C:\\B~1.EXE", L"C:\\R.EXE"})
+        fake.attributes[program] = 0x20;
     fake.listings = {{{L"C:\\PROGRA~1", true}, L"Program Files"},
                      {{L"C:\\PROGRA~1\\", true}, L"."},
                      {{L"C:\\PROGRA~1\\REPORT~1.HTM", false}, L"report.html"}};
@@ -197,6 +199,7 @@ TEST_F(Startup, StartsTheOneProgramOrOpensAWindow) {
         {L"C:\\a.txt C:\\b.doc", L"C:\\W.EXE C:\\a.txt C:\\b.doc"},  // one path, blanks and all
         {L"C:\\my.dir\\readme", L"C:\\R.EXE C:\\my.dir\\readme"},
         {L"\"C:\\a.doc \"", L"C:\\W.EXE C:\\a.doc"},  // a trailing blank is no part of the extension
+        {L"C:\\a.doc\t", L"C:\\W.EXE C:\\a.doc"},     // nor a tab
         {L"C:\\PROGRA~1\\REPORT~1.HTM", L"C:\\B~1.EXE C:\\PROGRA~1\\REPORT~1.HTM"},
     };
     for (const auto& [args, command] : starts) {
@@ -213,6 +216,7 @@ TEST_F(Startup, StartsTheOneProgramOrOpensAWindow) {
 
 TEST_F(Startup, OffersTheEditorForAnUnregisteredExtension) {
     Load(kProfile);
+    for (auto program : {L"C:\\PDF.EXE", L"C:\\X.EXE"}) fake.attributes[program] = 0x20;
     fake.onEditor = [&] {  // the editor gets every registration and the new row to change; OK saves
         EXPECT_EQ(editorCaller, kCallerStartup);
         EXPECT_EQ(markCount, 7);
@@ -236,29 +240,63 @@ TEST_F(Startup, OffersTheEditorForAnUnregisteredExtension) {
     EXPECT_EQ(fake.opened, (Strings{L"editor", L"C:\\X.EXE C:\\a.xyz"}));
 }
 
-TEST_F(Startup, LaunchStartsTheRegisteredProgramOnlyOrOffersTheList) {
-    for (auto file : {L"C:\\Program Files\\Edit.exe", L"C:\\t\\My.exe", L"C:\\app.exe", L"C:\\app"})
-        fake.attributes[file] = 0x20;
-    // The platform would try each blank-delimited prefix of an unquoted line: with C:\t\My.exe
-    // present, "C:\t\My App\missing.exe" would start My.exe.
-    const std::pair<std::wstring, std::wstring> cases[] = {
-        // the program, and the command started
-        {L"  C:\\E.EXE ", L"C:\\E.EXE C:\\my docs\\a.txt"},  // trimmed; the file unquoted
-        {L"C:\\Program Files\\Edit.exe", L"\"C:\\Program Files\\Edit.exe\" C:\\my docs\\a.txt"},
-        {L"C:\\app.exe /x", L"C:\\app.exe /x C:\\my docs\\a.txt"},
-        {L"C:\\t\\My App\\missing.exe", L""},
-        {L"C:\\app /x", L""},  // its extension not written out
+TEST_F(Startup, LaunchStartsTheRegisteredFileOrNoneAndOffersTheList) {
+    fake.exeDir = L"C:\\T", fake.self = L"C:\\T\\tolvare.exe", fake.pathVar = L".;\"C:\\bin\";";
+    const std::wstring app = L"C:\\Program Files\\App\\app.exe", shortApp = L"C:\\PROGRA~1\\App\\app.exe";
+    fake.shortNames[app] = shortApp;
+    // The files there are; the last two lie in the current folder only.
+    for (auto f :
+         {L"C:\\app.exe", L"C:\\app", app.c_str(), shortApp.c_str(), L"C:\\t\\My Tool.exe", L"C:\\t\\a.exe",
+          L"C:\\t\\a.exe b.exe", L"C:\\t\\My.exe", L"C:\\t\\My\tApp\\x.exe", L"C:\\Windows\\notepad.exe",
+          L"C:\\Windows\\System32\\notepad.exe", L"C:\\bin\\tool.exe", L"C:\\T\\tools\\x.exe",
+          L"C:\\T\\Run.Cmd", L"C:\\T\\tolvare.exe", L"planted.exe", L".\\planted.exe"})
+        fake.attributes[f] = 0x20;
+    const std::wstring doc = L" C:\\my docs\\a.txt\t", line = L" C:\\my docs\\a.txt",
+                       notFound = fake.ErrorText(2);
+    const std::wstring batch = L"ファイル名に、バッチファイルへ渡せない文字（& | < > ^ %）が含まれています。";
+    struct Case {
+        std::wstring program, file, command, started, reason = {};  // started "": refused for the reason
+        uint32_t startError = 0, elevatedError = 0;
     };
-    for (const auto& [program, command] : cases) {
-        markTable.Rows() = {{L"TXT", program, L""}};
-        fake.opened.clear(), fake.boxes.clear(), fake.answers = {kIdOk, kIdYes};
-        LaunchMarkRow(1, L" C:\\my docs\\a.txt ", false);
-        const Boxes failed{{L"プログラム起動時にエラーが発生しました\r\n" + Trim(program) +
-                                L" C:\\my docs\\a.txt\r\n" + fake.ErrorText(2),
+    std::vector<Case> cases = {
+        {L" \tC:\\app.exe \t", doc, L"C:\\app.exe" + line, L"C:\\app.exe"},  // blanks and tabs trimmed
+        {app, doc, shortApp + line, shortApp},
+        {L"C:\\t\\My Tool.exe", doc, L"\"C:\\t\\My Tool.exe\"" + line, L"C:\\t\\My Tool.exe"},  // no 8.3
+        {L"\"" + app + L"\" /x", doc, shortApp + L" /x" + line, app},
+        {app + L" /x", doc, shortApp + L" /x" + line, app},
+        {L"C:\\t\\a.exe b.exe /x", doc, L"\"C:\\t\\a.exe b.exe\" /x" + line,
+         L"C:\\t\\a.exe b.exe"},  // longest
+        {L"C:\\app.exe\t/x", doc, L"C:\\app.exe\t/x" + line, L"C:\\app.exe"},
+        {L"notepad", doc, L"notepad" + line, L"C:\\Windows\\System32\\notepad.exe"},
+        {L"tool.exe /x", doc, L"tool.exe /x" + line, L"C:\\bin\\tool.exe"},
+        {L"tools\\x.exe", doc, L"tools\\x.exe" + line, L"C:\\T\\tools\\x.exe"},
+        {L"Run.Cmd", L"C:\\x(y) z.txt", L"C:\\T\\Run.Cmd C:\\x(y) z.txt", L"C:\\T\\Run.Cmd"},
+        {L"C:\\t\\My\tApp\\x.exe", doc, L"C:\\t\\My\tApp\\x.exe" + line, L"", notFound},
+        {L"C:\\t\\My App\\missing.exe", doc, L"C:\\t\\My App\\missing.exe" + line, L"", notFound},
+        {L"C:\\app /x", doc, L"C:\\app /x" + line, L"", notFound},  // its extension not written out
+        {L"planted.exe", doc, L"planted.exe" + line, L"", notFound},
+        {L"\"C:\\app.exe /x", doc, L"\"C:\\app.exe /x" + line, L"", notFound},
+        {L"tolvare", doc, L"tolvare" + line, L"", L"TOLVARE 自身は起動できません。"},
+        {L"C:\\app.exe /x", doc, L"elevated: /x C:\\my docs\\a.txt", L"C:\\app.exe", L"", 740},
+        {L"C:\\app.exe", doc, L"C:\\app.exe" + line, L"", fake.ErrorText(5), 740, 5},
+        {L"C:\\app.exe", doc, L"", L"", L"", 740, 1223},  // declined at the consent prompt: not a word
+    };
+    for (wchar_t c : std::wstring(L"&|<>^%"))
+        cases.push_back({L"C:\\T\\Run.Cmd", L"C:\\x" + std::wstring(1, c) + L"y.txt",
+                         L"C:\\T\\Run.Cmd C:\\x" + std::wstring(1, c) + L"y.txt", L"", batch});
+    for (const auto& c : cases) {
+        markTable.Rows() = {{L"TXT", c.program, L""}};
+        fake.opened.clear(), fake.started.clear(), fake.boxes.clear(), fake.answers = {kIdOk, kIdYes};
+        fake.startError = c.startError, fake.elevatedError = c.elevatedError;
+        LaunchMarkRow(1, c.file, false);
+        const Boxes failed{{L"プログラム起動時にエラーが発生しました\r\n" + c.command + L"\r\n" + c.reason,
                             L"TOLVARE", kMbIconStop | kMbOk},
                            {L"設定を確認しますか？", L"TOLVARE", kMbIconQuestion | kMbYesNo}};
-        EXPECT_EQ(fake.boxes, command.empty() ? failed : Boxes{}) << program;
-        EXPECT_EQ(fake.opened, Strings{command.empty() ? L"list" : command}) << program;  // the list on Yes
+        const bool quiet = !c.started.empty() || c.command.empty();
+        EXPECT_EQ(fake.boxes, quiet ? Boxes{} : failed) << c.program;
+        EXPECT_EQ(fake.opened, c.command.empty() ? Strings{} : Strings{quiet ? c.command : L"list"})
+            << c.program;
+        EXPECT_EQ(fake.started, c.started.empty() ? Strings{} : Strings{c.started}) << c.program;
     }
 }
 
@@ -335,6 +373,10 @@ TEST_F(RegistRow, IsTrimmedUpperCasedWithFullWidthCommasAndADefaultDescription) 
     EXPECT_EQ(StoredRow(L" a,b ", L"  C:\\a,b ", L" x,y "), (MarkRecord{L"A，B", L"C:\\a，b", L"x，y"}));
     EXPECT_EQ(StoredRow(L"txt", L"c", L" \t "), (MarkRecord{L"TXT", L"c", L"\t"}));  // half-width blanks only
     EXPECT_EQ(DefaultDescription(L"C:\\b.c\\edit.exe"), L"edit.exe");                // after the last "\"
+    // A program pasted in quotes is stored without them unless arguments follow.
+    EXPECT_EQ(StoredRow(L"t", L" \"C:\\P Q\\a.exe\" ", L"").program, L"C:\\P Q\\a.exe");
+    EXPECT_EQ(StoredRow(L"t", L"\"C:\\P Q\\a.exe\" /x", L"").program, L"\"C:\\P Q\\a.exe\" /x");
+    EXPECT_EQ(DefaultDescription(L"\"C:\\P Q\\a.exe\" /x"), L"a.exe");
     // At most 20 characters and 20 bytes.
     EXPECT_EQ(DefaultDescription(L"abcdefghijklmnopqrstuvwxyz"), L"abcdefghijklmnopqrst");
     EXPECT_EQ(DefaultDescription(L"C:\\a" + std::wstring(12, L'あ')), L"a" + std::wstring(9, L'あ'));

@@ -1,7 +1,8 @@
 // tolvare.exe as a user meets it, as a smoke test of the whole: copies of it and of the probe
 // program (which records its command line) in a folder with a blank in its name, a profile of
-// code page 932 bytes, and three starts: a registered launch through short paths, an unregistered
-// extension registered in the editor and opened, and a second start refused in front of the first.
+// code page 932 bytes, and these starts: a registered launch through short paths, a program
+// registered by name with arguments, an unregistered extension registered in the editor and
+// opened, and a second start refused in front of the first.
 #include "registration/form_regist.h"
 #include "tests/support/win_test.h"
 
@@ -57,6 +58,13 @@ TEST_F(E2E, AShortFormPathOpensWithTheLongExtensionsProgramAsGiven) {
     WriteProfile(L"HTM_0=HTM," + (dir_ / L"missing.exe") + L",短い\r\nHTML_0=HTML," + probe_ + L",長い\r\n");
     EXPECT_TRUE(Process(exe_, shortFile).Exits());
     EXPECT_EQ(ProbeLog(log_), ShortPath(probe_) + L" " + shortFile + L"\n");
+}
+
+TEST_F(E2E, AProgramNamedWithArgumentsStartsFromTolvaresFolder) {
+    WriteProfile(L"TXT_0=TXT,probe.exe /x,プローブ\r\n");
+    const std::wstring file = dir_ / L"Tom & Jerry.txt";
+    EXPECT_TRUE(Process(exe_, file).Exits());
+    EXPECT_EQ(ProbeLog(log_), L"probe.exe /x " + file + L"\n");
 }
 
 TEST_F(E2E, AnUnregisteredExtensionIsRegisteredInTheEditorThenOpened) {

@@ -147,9 +147,25 @@ public:
     void ShowList(bool modal) override { opened.push_back(modal ? L"list-modal" : L"list"); }
     void ShowEditor() override { opened.push_back(L"editor"), onEditor ? onEditor() : void(); }
     void ShowSelect() override { opened.push_back(L"select"); }
-    uint32_t StartProcess(const std::wstring& commandLine, SysError&) override {
-        return opened.push_back(commandLine), 4242;
+    // Starts record their command lines in `opened`, the files in `started`; a start answers the
+    // error `startError` (740: the program needs administrator rights), the shell `elevatedError`.
+    std::vector<std::wstring> started;
+    std::wstring self, systemDir = L"C:\\Windows\\System32", windowsDir = L"C:\\Windows", pathVar;
+    uint32_t startError = 0, elevatedError = 0;
+    uint32_t StartProcess(const std::wstring& application, const std::wstring& commandLine,
+                          SysError& err) override {
+        if (startError != 0) return err = {startError, ErrorText(startError)}, 0;
+        return started.push_back(application), opened.push_back(commandLine), 4242;
     }
+    uint32_t StartElevated(const std::wstring& application, const std::wstring& parameters,
+                           SysError& err) override {
+        if (elevatedError != 0) return err = {elevatedError, ErrorText(elevatedError)}, 0;
+        return started.push_back(application), opened.push_back(L"elevated: " + parameters), 4243;
+    }
+    bool IsThisExe(const std::wstring& path) override { return path == self; }
+    std::wstring SystemDirectory() override { return systemDir; }
+    std::wstring WindowsDirectory() override { return windowsDir; }
+    std::wstring EnvironmentVariable(const std::wstring&) override { return pathVar; }
     bool AnotherInstanceRunning(const std::wstring&) override { return false; }
     std::wstring CommandArgs() override { return args; }
     std::wstring ExeDirectory() override { return exeDir; }

@@ -3,6 +3,7 @@
 #include <windows.h>
 #undef MessageBox
 
+#include <array>
 #include <random>
 #include <set>
 
@@ -44,6 +45,48 @@ TEST_F(PlatformTest, AnUnreadableProfileAndAProgramThatIsNotThereAreFailures) {
     boxes.Answer(IDOK);
     EXPECT_EQ(RunProgram(missing, L"C:\\a.txt"), 0u);
     EXPECT_EQ(boxes.seen, (std::vector<Box>{{failed + Sys().ErrorText(2), L"TOLVARE", 'S', {IDOK}}}));
+}
+
+TEST_F(PlatformTest, OnlyTheRegisteredFileStartsNeverOneInTheCurrentFolderNorABatchFilesCommands) {
+    const std::wstring probe = WindowsPathOf(TOLVARE_PROBE_PATH), log = dir_ / L"probe.log";
+    ASSERT_TRUE(SetEnvironmentVariableW(L"TOLVARE_PROBE_LOG", log.c_str()));
+    // Probes that must never run: My.exe beside a "My<TAB>App" folder (where the platform makes
+    // one), and in the current folder a planted program and the one a batch file's "&" would start.
+    for (const wchar_t* name : {L"My.exe", L"planted.exe", L"evil.exe"})
+        ASSERT_TRUE(CopyFileTo(probe, dir_ / name));
+    CreateDirectoryW((dir_ / L"My\tApp").c_str(), nullptr);
+    ASSERT_TRUE(WriteFileBytes(dir_ / L"run.bat", "@\"" + ToCp932(probe) + "\" %*\r\n"));
+    const std::filesystem::path current = std::filesystem::current_path();
+    std::filesystem::current_path(dir_.path());
+    const std::wstring tab = dir_ / L"My\tApp\\missing.exe", amp = dir_ / L"x&evil.exe&.txt";
+    std::vector<Box> expected;
+    for (const auto& [program, file, shown, reason] : std::vector<std::array<std::wstring, 4>>{
+             {tab, L"C:\\a.txt", tab, Sys().ErrorText(2)},
+             {L"planted.exe", L"C:\\a.txt", L"planted.exe", Sys().ErrorText(2)},
+             {dir_ / L"run.bat", amp, ShortPath(dir_ / L"run.bat"),
+              L"ファイル名に、バッチファイルへ渡せない文字（& | < > ^ %）が含まれています。"}}) {
+        boxes.Answer(IDOK);
+        EXPECT_EQ(RunProgram(program, file), 0u) << program;
+        const std::wstring text =
+            L"プログラム起動時にエラーが発生しました\r\n" + shown + L" " + file + L"\r\n";
+        expected.push_back({text + reason, L"TOLVARE", 'S', {IDOK}});
+    }
+    EXPECT_EQ(boxes.seen, expected);
+    // A harmless name goes through the batch file to the probe: the one line the log ever gets.
+    EXPECT_NE(RunProgram(dir_ / L"run.bat", dir_ / L"a b.txt"), 0u);
+    std::optional<std::string> lines;
+    PollUntil([&] { return (lines = ReadFileBytes(log)) && lines->ends_with('\n'); });
+    std::filesystem::current_path(current);
+    SetEnvironmentVariableW(L"TOLVARE_PROBE_LOG", nullptr);
+    EXPECT_TRUE(lines && lines->find('\n') + 1 == lines->size() && FromUtf8(*lines).ends_with(L"a b.txt\n"))
+        << lines.value_or("(nothing started)");
+    // This exe however spelled, and no other.
+    const std::wstring self = ModulePath();
+    const size_t slash = self.rfind(L'\\');
+    for (const auto& spelling :
+         {ShortPath(self), Sys().ToUpper(self), self.substr(0, slash) + L"\\." + self.substr(slash)})
+        EXPECT_TRUE(Sys().IsThisExe(spelling)) << spelling;
+    EXPECT_FALSE(Sys().IsThisExe(dir_ / L"My.exe"));
 }
 
 TEST_F(PlatformTest, BoxesAreOwnedByTheFrontWindowAndNeverBehindATopmostOne) {
