@@ -45,6 +45,8 @@ protected:
 private:
     void AddHint(HWND box, const wchar_t* hint);
     std::wstring BoxText(int id) const;
+    // Start-up's row written with the whole table; false when the profile was not written.
+    bool SaveStartupRow();
 
     HWND tooltip_ = nullptr;
 };
