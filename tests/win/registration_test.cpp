@@ -193,6 +193,18 @@ TEST_F(RegistrationTest, TheListEditsItsTableInTheEditorAndWritesItOnlyOnOkOrApp
     }
 }
 
+TEST_F(RegistrationTest, AnExceptionInAHandlerShowsOneStopBoxWithItsText) {
+    auto form = Open<FormList>({}, false);
+    selectedMark = 3;  // a row the table does not have
+    boxes.Answer(IDOK);
+    Click(form->Control(L::kCommandDelete));
+    ASSERT_EQ(boxes.seen.size(), 1u);
+    EXPECT_TRUE(boxes.seen[0].text.starts_with(L"内部エラーが発生しました。\r\n") &&
+                boxes.seen[0].text.size() > 16);
+    EXPECT_EQ(std::tuple(boxes.seen[0].title, boxes.seen[0].icon), std::tuple(L"TOLVARE エラー", 'S'));
+    EXPECT_TRUE(IsWindow(form->hwnd()));
+}
+
 TEST_F(RegistrationTest, TheEditorRefusesWithAStopBoxAndTakesKeysFilesAndDropsAsDesigned) {
     auto form = Open<FormRegist>({});
     // clang-format off
