@@ -132,7 +132,7 @@ void DeleteTemp(std::wstring& tempPath) {
 // backup that was there is never damaged.
 bool KeepBackup(std::string_view bytes, SysError& err) {
     std::wstring tempPath;
-    std::unique_ptr<OutFile> file = CreateTemp(profilePath + L".bk", tempPath, err);
+    std::unique_ptr<OutFile> file = CreateTemp(profilePath, tempPath, err);
     if (!file) return false;
     const bool written = file->Write(bytes, err) && file->Commit(err);
     file.reset();
