@@ -14,7 +14,12 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     static tolvare::Win32System system(
         {tolvare::ShowFormList, tolvare::ShowFormRegist, tolvare::ShowFormSelect});
     tolvare::SetSystem(&system);
-    tolvare::Main();
-    if (tolvare::Window::AnyOpen()) return tolvare::Window::RunMessageLoop();
+    try {
+        tolvare::Main();
+        if (tolvare::Window::AnyOpen()) return tolvare::Window::RunMessageLoop();
+    } catch (...) {
+        tolvare::ReportInternalError();
+        return 1;
+    }
     return 0;
 }

@@ -59,6 +59,9 @@ public:
     virtual bool DeleteFileAt(const std::wstring& path, SysError& err) = 0;
     // Puts `from` in the place of `to` in one step: `to` is either the old or the new file.
     virtual bool ReplaceFileWith(const std::wstring& from, const std::wstring& to, SysError& err) = 0;
+    // The file a path finally names once symbolic links are followed; the path itself when it
+    // names no link or the link cannot be followed.
+    virtual std::wstring LinkTarget(const std::wstring& path) = 0;
 
     // Paths. ShortPathName gives nothing when the platform has no short form.
     virtual std::optional<std::wstring> ShortPathName(const std::wstring& path) = 0;
@@ -96,6 +99,8 @@ public:
     // Time and events: a monotonic clock, and a wait that keeps the program's windows working.
     virtual int64_t MonotonicMs() = 0;
     virtual void WaitForEvents(int64_t maxMs) = 0;
+    // A pause that handles no events: nothing the user does can start another step meanwhile.
+    virtual void Pause(int64_t ms) = 0;
 
     // User interface. Message boxes are owned by the program's active window.
     virtual void Beep() = 0;

@@ -9,6 +9,8 @@ inline constexpr wchar_t kTitle[] = L"TOLVARE";
 inline constexpr wchar_t kErrorTitle[] = L"TOLVARE エラー";
 inline constexpr wchar_t kOk[] = L"OK";
 inline constexpr wchar_t kCancel[] = L"キャンセル";
+// An exception that reached a window or the entry point; its own text follows on the next line.
+inline constexpr wchar_t kInternalError[] = L"内部エラーが発生しました。";
 
 // Start-up and the launch of a program
 inline constexpr wchar_t kSecondInstance[] = L"ﾌﾟﾛｸﾞﾗﾑの二重起動は出来ません";

@@ -180,9 +180,14 @@ void FormList::Command_delete_Click() {
 }
 
 void FormList::Command_ok_Click() {
-    // Declined because the file holds more than the list: the user's changes stay on screen.
-    if (SaveMarkProfileAll(markTable) == SaveResult::kDeclined) return;
-    Unload();
+    // Closed only once the profile holds the list: after a declined or failed save the user's
+    // changes stay on screen (sorted, as a save leaves them).
+    if (SaveMarkProfileAll(markTable) == SaveResult::kSaved) {
+        Unload();
+        return;
+    }
+    selectedMark = 0;
+    if (markCount > 0) SetListMark();
 }
 
 void FormList::Command_cancel_Click() { Unload(); }

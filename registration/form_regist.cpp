@@ -3,6 +3,8 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
+
 #include "core/profile.h"
 #include "core/globals.h"
 #include "core/texts.h"
@@ -142,10 +144,20 @@ void FormRegist::Command_ok_Click() {
             SortMarkTable(markTable);
             list->SetListMark();
         }
-    } else if (editorCaller == kCallerStartup) {
-        SaveMarkProfileAll(markTable);
+    } else if (editorCaller == kCallerStartup && !SaveStartupRow()) {
+        return;  // not written: the dialog stays open with what the user typed
     }
     Unload();
+}
+
+bool FormRegist::SaveStartupRow() {
+    const MarkRecord row = markTable[selectedMark];
+    if (SaveMarkProfileAll(markTable) == SaveResult::kSaved) return true;
+    // The save has sorted the table: the row being changed is found again for the next OK.
+    const auto& rows = markTable.Rows();
+    const auto at = std::find(rows.begin(), rows.end(), row);
+    if (at != rows.end()) selectedMark = static_cast<int16_t>(at - rows.begin() + 1);
+    return false;
 }
 
 void FormRegist::Command_cancel_Click() { Unload(); }

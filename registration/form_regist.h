@@ -47,6 +47,8 @@ private:
     // Enter and Esc, as the dialog manager hands them over.
     void DialogKey(WORD command);
     std::wstring BoxText(int id) const;
+    // Start-up's row written with the whole table; false when the profile was not written.
+    bool SaveStartupRow();
 
     HWND tooltip_ = nullptr;
 };

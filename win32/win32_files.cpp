@@ -78,8 +78,9 @@ ReadStatus Win32System::ReadWholeFile(const std::wstring& path, std::string& byt
 }
 
 std::unique_ptr<OutFile> Win32System::CreateOutFile(const std::wstring& path, SysError& err) {
-    HANDLE h =
-        CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    // Always a new file: an existing one (or a link planted under the name) is never written through.
+    HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                           FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
     if (h == INVALID_HANDLE_VALUE) {
         err = LastError(*this);
         return nullptr;
@@ -106,6 +107,26 @@ bool Win32System::ReplaceFileWith(const std::wstring& from, const std::wstring& 
     }
     err = LastError(*this);
     return false;
+}
+
+std::optional<std::wstring> FinalPathOf(void* handle) {
+    auto path = BufferedText([&](wchar_t* out, DWORD size) {
+        return GetFinalPathNameByHandleW(handle, out, size, FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+    });
+    if (!path) return std::nullopt;
+    if (path->starts_with(L"\\\\?\\UNC\\")) return L"\\\\" + path->substr(8);
+    if (path->starts_with(L"\\\\?\\")) return path->substr(4);
+    return path;
+}
+
+std::wstring Win32System::LinkTarget(const std::wstring& path) {
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0)
+        return path;
+    Handle file(CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                            OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    if (!file.valid()) return path;
+    return FinalPathOf(file.get()).value_or(path);
 }
 
 std::optional<std::wstring> Win32System::ShortPathName(const std::wstring& path) {

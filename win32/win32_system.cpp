@@ -128,19 +128,36 @@ std::wstring Win32System::ToUpper(std::wstring_view text) {
     return out;
 }
 
-bool Win32System::AnotherInstanceRunning(const std::wstring& profilePath) {
-    // Created once and never closed: the mutex marks this process as the running instance.
-    static const bool another = [this, &profilePath] {
-        const std::wstring profile = ToUpper(CanonicalPath(profilePath));
-        std::wstring name = L"Local\\TOLVARE-";
-        // The UTF-16 code units' bytes, low byte first: a name that stays the same across builds.
-        const uint64_t hash =
-            Fnv1a({reinterpret_cast<const char*>(profile.data()), profile.size() * sizeof(wchar_t)});
-        for (int shift = 60; shift >= 0; shift -= 4) {
-            name += L"0123456789ABCDEF"[(hash >> shift) & 0xF];
+std::wstring Win32System::InstanceLockName(const std::wstring& profilePath) {
+    std::wstring profile = CanonicalPath(profilePath);
+    const size_t slash = profile.find_last_of(L'\\');
+    if (slash != std::wstring::npos) {
+        // The folder as the file system itself names it, whichever drive, share or link led there.
+        const std::wstring folder = profile.substr(0, slash + 1);
+        Handle handle(CreateFileW(folder.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                  nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+        if (auto final = handle.valid() ? FinalPathOf(handle.get()) : std::nullopt) {
+            if (final->empty() || final->back() != L'\\') *final += L'\\';
+            profile = *final + profile.substr(slash + 1);
         }
+    }
+    profile = ToUpper(profile);
+    std::wstring name = L"Local\\TOLVARE-";
+    // The UTF-16 code units' bytes, low byte first: a name that stays the same across builds.
+    const uint64_t hash =
+        Fnv1a({reinterpret_cast<const char*>(profile.data()), profile.size() * sizeof(wchar_t)});
+    for (int shift = 60; shift >= 0; shift -= 4) name += L"0123456789ABCDEF"[(hash >> shift) & 0xF];
+    return name;
+}
+
+bool Win32System::AnotherInstanceRunning(const std::wstring& profilePath) {
+    // Created once and never closed: the mutex marks this process as the running instance. A
+    // lock that cannot be made or opened may well be another instance's: it counts as held.
+    static const bool another = [this, &profilePath] {
+        const std::wstring name = InstanceLockName(profilePath);
+        SetLastError(ERROR_SUCCESS);
         HANDLE mutex = CreateMutexW(nullptr, FALSE, name.c_str());
-        return mutex != nullptr && GetLastError() == ERROR_ALREADY_EXISTS;
+        return mutex == nullptr || GetLastError() == ERROR_ALREADY_EXISTS;
     }();
     return another;
 }
@@ -262,6 +279,8 @@ void Win32System::WaitForEvents(int64_t maxMs) {
         }
     }
 }
+
+void Win32System::Pause(int64_t ms) { Sleep(static_cast<DWORD>(std::clamp<int64_t>(ms, 0, 60000))); }
 
 void Win32System::Beep() { MessageBeep(MB_OK); }
 

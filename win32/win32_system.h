@@ -29,6 +29,7 @@ public:
     std::unique_ptr<OutFile> CreateOutFile(const std::wstring& path, SysError& err) override;
     bool DeleteFileAt(const std::wstring& path, SysError& err) override;
     bool ReplaceFileWith(const std::wstring& from, const std::wstring& to, SysError& err) override;
+    std::wstring LinkTarget(const std::wstring& path) override;
 
     std::optional<std::wstring> ShortPathName(const std::wstring& path) override;
     std::wstring FirstDirEntry(const std::wstring& pattern, bool includeDirs) override;
@@ -50,6 +51,7 @@ public:
 
     int64_t MonotonicMs() override;
     void WaitForEvents(int64_t maxMs) override;
+    void Pause(int64_t ms) override;
 
     void Beep() override;
     int MessageBox(const std::wstring& text, const std::wstring& title, unsigned style) override;
@@ -58,6 +60,10 @@ public:
     void ShowSelect() override;
 
 private:
+    // The name of the lock that marks the instance working on a profile: one name however the
+    // profile's folder is reached (subst, a mapped drive or UNC, junctions and links, any case).
+    std::wstring InstanceLockName(const std::wstring& profilePath);
+
     WindowOpeners openers_;
 };
 
@@ -74,6 +80,10 @@ std::optional<std::wstring> BufferedText(Call call) {
         text.resize(std::max(n, text.size() * 2));
     }
 }
+
+// The final path of an open file or folder, in its usual form (no "\\?\" prefix); nothing
+// when the platform cannot tell.
+std::optional<std::wstring> FinalPathOf(void* handle);
 
 // The full path of this exe.
 std::wstring ModulePath();

@@ -1,11 +1,13 @@
 // Base of every TOLVARE window: see window.h.
 #include "win32/window.h"
 
+#include "core/texts.h"
 #include "win32/window_registry.h"
 
 #include <commctrl.h>
 
 #include <algorithm>
+#include <exception>
 
 namespace tolvare {
 
@@ -43,6 +45,26 @@ void FreeFont(HFONT font) {
 }
 
 }  // namespace
+
+void ReportInternalError() noexcept {
+    // A handler that throws again while the box is up (a paint, a timer) adds no second box.
+    static bool showing = false;
+    if (showing) return;
+    showing = true;
+    try {
+        std::wstring message = text::kInternalError;
+        try {
+            throw;
+        } catch (const std::exception& e) {
+            message += L"\r\n";
+            for (const char* c = e.what(); *c != '\0'; ++c) message += static_cast<unsigned char>(*c);
+        } catch (...) {
+        }
+        MessageBoxW(Window::FrontWindow(), message.c_str(), text::kErrorTitle, MB_OK | MB_ICONSTOP);
+    } catch (...) {
+    }
+    showing = false;
+}
 
 int WindowDpi(HWND hwnd) {
     if (auto fn = DpiForWindowFn(); fn != nullptr && hwnd != nullptr) {
@@ -286,6 +308,7 @@ LRESULT CALLBACK Window::ControlProc(HWND control, UINT msg, WPARAM wParam, LPAR
     try {
         if (auto handled = owner->ControlMessage(control, msg, wParam, lParam)) return *handled;
     } catch (...) {
+        ReportInternalError();
         return 0;  // exceptions never cross into user32
     }
     return owner->CallControlBase(control, msg, wParam, lParam);
@@ -306,6 +329,7 @@ LRESULT CALLBACK Window::StaticProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM l
         result = self->HandleMessage(msg, wParam, lParam);
     } catch (...) {
         // Exceptions never cross into user32.
+        ReportInternalError();
         result = 0;
     }
     if (msg == WM_NCDESTROY) {

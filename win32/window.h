@@ -135,4 +135,8 @@ int WindowDpi(HWND hwnd);
 // A window's or control's text.
 std::wstring WindowText(HWND hwnd);
 
+// Shows one stop box for an exception that reached a window procedure or the entry point (call
+// it inside the catch), instead of letting the program vanish or go on without a word.
+void ReportInternalError() noexcept;
+
 }  // namespace tolvare

@@ -2,6 +2,8 @@
 // the programs it starts, the table's exchange sort, and the registration editor's checks and row.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <iostream>
 #include <random>
 
 #include "core/paths.h"
@@ -135,44 +137,152 @@ TEST_F(Profile, AsksBeforeOverwritingRegistrationsNobodyHasSeen) {
     }
 }
 
-TEST_F(Profile, SavesSortedWithABackupOrLeavesTheOldFileWhole) {
-    const std::string old = "; mine\r\n[X]\r\n[MARK]\r\nOLD_0=OLD\r\n", earlier = "earlier backup";
+TEST_F(Profile, SavesSortedWithABackupAndNamesALineItCannotWrite) {
+    const std::string old = "; mine\r\n[X]\r\n[MARK]\r\nOLD_0=OLD\r\n";
     const std::string doc = fake.ToCp932(L"DOC_0=DOC,X.EXE,文書\r\n");
     const std::string txt = fake.ToCp932(L"TXT_0=TXT,A,エディタ\r\nTXT_1=TXT,B.EXE,ビューア\r\n");
-    struct Case {
-        const char* fault;  // the file operation failing at these calls; "line": a line it cannot hold
-        std::set<int> calls;
-        std::deque<int> answers;   // to the failure boxes, one each
-        std::string file, backup;  // no backup given: not looked at
-    } cases[] = {
-        {"", {}, {}, "[MARK]\r\n" + doc + txt, old},             // other sections survive in the backup only
-        {"backup", {1}, {}, "[MARK]\r\n" + doc + txt, earlier},  // a backup that cannot be replaced stays,
-        {"write", {5}, {}, "[MARK]\r\n" + doc + txt, earlier},   // or written (after the profile's lines)
-        {"create", {1, 2}, {kIdRetry, kIdRetry}, "[MARK]\r\n" + doc + txt, old},
-        {"write", {2}, {kIdAbort}, old, ""},
-        {"write", {1, 2}, {kIdIgnore, kIdIgnore}, txt, old},
-        {"replace", {1}, {kIdAbort}, old, ""},
-        {"line", {}, {kIdIgnore}, "[MARK]\r\n" + txt, old},  // never written as a silent '?'
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.fault + ::testing::PrintToString(c.calls) + ::testing::PrintToString(c.answers));
-        Load(fake.FromCp932(old));
-        test::WriteFileBytes(file + L".bk", earlier);
-        markTable.Rows() = {{L"TXT", L"B.EXE", L"ビューア"},
-                            {L"DOC", c.fault == std::string("line") ? L"X\xE9.EXE" : L"X.EXE", L"文書"},
-                            {L"TXT", L"A", L"エディタ"}};
-        fake.failAt = {{c.fault, c.calls}};
-        fake.calls.clear(), fake.boxes.clear(), fake.beeps = 0, fake.answers = c.answers;
+    Load(fake.FromCp932(old));
+    markTable.Rows() = {{L"TXT", L"B.EXE", L"ビューア"},
+                        {L"DOC", L"X.EXE", L"文書"},
+                        {L"TXT", L"A", L"エディタ"}};
+    EXPECT_EQ(SaveMarkProfileAll(markTable), SaveResult::kSaved);
+    EXPECT_EQ(RowsOf(markTable), L"DOC,X.EXE,文書 | TXT,A,エディタ | TXT,B.EXE,ビューア");
+    EXPECT_EQ(File(), "[MARK]\r\n" + doc + txt);
+    EXPECT_EQ(File(L".bk"), old);  // other sections survive in the backup only
+    // A line the file cannot hold is never written as a silent '?': its box names it; Ignore leaves
+    // it out while the backup holds it, and the save does not count as done.
+    markTable[1].program = L"X\xE9.EXE";
+    fake.answers = {kIdIgnore};
+    EXPECT_EQ(SaveMarkProfileAll(markTable), SaveResult::kFailed);
+    EXPECT_EQ(File(), "[MARK]\r\n" + txt);
+    EXPECT_EQ(File(L".bk"), "[MARK]\r\n" + doc + txt);
+    EXPECT_EQ(fake.boxes,
+              (Boxes{{L"SaveMarkProfileAll:\r\nDOC_0=DOC,X\xE9.EXE,文書\r\n" + fake.ErrorText(1113),
+                      L"TOLVARE エラー", kMbIconStop | kMbAbortRetryIgnore}}));
+    EXPECT_EQ(fake.ListFiles(dir / L"*").size(), 2u);  // nothing left behind
+    // A profile held by another program (its replacement, a save's last file operation) for under
+    // a second is waited for quietly; longer, the user is asked.
+    for (const auto& [held, asked] : {std::pair{900, false}, {1100, true}}) {
+        markTable[1].program = L"X.EXE", fake.boxes.clear(), fake.fileOps = 0;
         SaveMarkProfileAll(markTable);
-        EXPECT_EQ(File(), c.file);
-        EXPECT_TRUE(c.backup.empty() || File(L".bk") == c.backup);
-        EXPECT_EQ(fake.ListFiles(dir / L"*").size(), 2u);  // nothing left behind
-        EXPECT_EQ(fake.boxes, Failures(L"SaveMarkProfileAll"));
+        fake.failAt = fake.fileOps, fake.fileOps = 0, fake.failCode = 32, fake.holdMs = held;
+        EXPECT_EQ(SaveMarkProfileAll(markTable), asked ? SaveResult::kFailed : SaveResult::kSaved);
+        EXPECT_EQ(fake.boxes.size(), asked ? 1u : 0u) << held;
+        fake.failAt = 0;
     }
-    EXPECT_EQ(RowsOf(markTable), L"DOC,X\xE9.EXE,文書 | TXT,A,エディタ | TXT,B.EXE,ビューア");  // sorted too
-    markTable.Erase();  // an empty table leaves only the backup
-    SaveMarkProfileAll(markTable);
-    EXPECT_EQ(fake.ListFiles(dir / L"*"), Strings{L"tolvare.ini.bk"});
+#ifndef _WIN32
+    // Through a symbolic link, the file it names is replaced beside itself; the link stays.
+    const std::wstring real = dir.MakeDir(L"synced") + L"/tolvare.ini";
+    test::WriteFileBytes(real, old);
+    test::RemoveTree(file), std::filesystem::create_symlink(real, file);
+    GetMarkProfileAll(markTable);
+    EXPECT_EQ(SaveMarkProfileAll(markTable), SaveResult::kSaved);
+    EXPECT_TRUE(std::filesystem::is_symlink(file));
+    EXPECT_EQ(test::ReadFileBytes(real), "[MARK]\r\nOLD_0=OLD,,\r\n");
+    EXPECT_EQ(File(L".bk"), old);
+#endif
+}
+
+// Every file operation of a run fails in turn: once (access denied, sharing violation), as a full
+// disk from there on, or as if the machine stopped there; every box is answered each way (Retry at
+// most three times). Afterwards no registration the profile held is lost unless the user deleted
+// or changed it, the profile is the old file or a whole new one, a save that says it is done wrote
+// exactly the table shown, and a load that missed rows never saves without the question.
+TEST_F(Profile, NeverLosesARegistrationWhicheverFileOperationFails) {
+    const std::string old =
+        "[MARK]\r\nDOC_0=DOC,C:\\W.EXE,w\r\nTXT_0=TXT,C:\\E.EXE,e\r\nTXT_1=TXT,C:\\V.EXE,v\r\n";
+    const std::string earlier = "[MARK]\r\nOLD_0=OLD,o,o\r\n";
+    using Values = std::vector<std::string>;
+    const auto values = [](const Bytes& bytes) {  // the registrations of a file, by their values
+        Values found;
+        bool inSection = false;
+        for (size_t at = 0, end; bytes && (end = bytes->find("\r\n", at)) != std::string::npos;
+             at = end + 2) {
+            const std::string line = bytes->substr(at, end - at);
+            if (inSection && !line.empty()) found.push_back(line.substr(line.find('=') + 1));
+            inSection = inSection || line == "[MARK]";
+        }
+        return found;
+    };
+    const auto holds = [](const Values& in, const std::string& v) { return std::ranges::count(in, v) > 0; };
+    std::optional<SaveResult> result;
+    Values shown, dropped;  // the table a save was given; the rows the user deleted or changed
+    const auto value = [&](const MarkRecord& r) {
+        return fake.ToCp932(r.mark + L"," + r.program + L"," + r.name);
+    };
+    const auto save = [&] {
+        result = SaveMarkProfileAll(markTable);
+        for (const auto& r : markTable.Rows()) shown.push_back(value(r));
+    };
+    const std::pair<const char*, std::function<void()>> scenarios[] = {
+        {"list, a row deleted and one changed",
+         [&] {
+             GetMarkProfileAll(markTable);
+             std::erase_if(markTable.Rows(), [&](MarkRecord& r) {
+                 if (r.mark == L"DOC" || r.program == L"C:\\E.EXE") dropped.push_back(value(r));
+                 if (r.program == L"C:\\E.EXE") r.program = L"C:\\E2.EXE";
+                 return r.mark == L"DOC";
+             });
+             save();
+         }},
+        {"list, every row deleted",
+         [&] {
+             for (GetMarkProfileAll(markTable); const auto& r : markTable.Rows()) dropped.push_back(value(r));
+             markTable.Erase(), save();
+         }},
+        {"start-up's editor, a new row", [&] {
+             fake.args = L"C:\\a.pdf";
+             fake.onEditor = [&] { markTable[selectedMark].program = L"C:\\P.EXE", save(); };
+             Main();
+         }}};
+    int points = 0, runs = 0;
+    for (const auto& [name, scenario] : scenarios) {
+        // kind: 5 or 32 fail operation k once with that code, 'F' fills the disk, 'S' stops all.
+        const auto run = [&](int k, int kind, int button, int yesNo) {
+            for (const auto& entry : std::filesystem::directory_iterator(dir.path()))
+                test::RemoveTree(entry.path().wstring());
+            test::WriteFileBytes(file, old), test::WriteFileBytes(file + L".bk", earlier);
+            result.reset(), shown.clear(), dropped.clear(), fake.boxes.clear();
+            fake.fileOps = 0, fake.failCode = static_cast<uint32_t>(kind);
+            fake.failAt = kind < 'F' ? k : 0, fake.fullFrom = kind == 'F' ? k : 0,
+            fake.stopFrom = kind == 'S' ? k : 0;
+            int retries = 0;
+            fake.answer = [&](const testing::ShownBox& box) {
+                const unsigned type = std::get<2>(box) & 0xF;
+                if (type != kMbAbortRetryIgnore) return type == kMbYesNo ? yesNo : +kIdOk;
+                return button == kIdRetry && ++retries > 3 ? +kIdAbort : button;
+            };
+            scenario();
+            fake.failAt = fake.fullFrom = fake.stopFrom = 0, ++runs;
+            SCOPED_TRACE(::testing::Message() << name << ", operation " << k << " kind " << kind
+                                              << ", answers " << button << " " << yesNo);
+            const Bytes ini = File(), bk = File(L".bk");
+            const Values now = values(ini), backup = values(bk);
+            EXPECT_TRUE(bk == earlier || bk == old) << ::testing::PrintToString(bk);
+            EXPECT_TRUE(ini == old || !ini || (ini->starts_with("[MARK]\r\n") && ini->ends_with("\r\n")));
+            for (const auto& v : ini == old ? Values{} : now) EXPECT_TRUE(holds(shown, v)) << v;
+            if (result == SaveResult::kSaved) EXPECT_TRUE(now == shown && !!ini == !shown.empty());
+            const bool asked = std::ranges::any_of(fake.boxes, [](const auto& box) {
+                return std::get<0>(box).starts_with(L"登録情報の一部を読み込めていないか");
+            });
+            for (const auto& v : values(old)) {
+                if (holds(dropped, v)) continue;
+                EXPECT_TRUE(holds(now, v) || holds(backup, v)) << "lost: " << v;
+                EXPECT_TRUE(asked || result != SaveResult::kSaved || holds(now, v))
+                    << "dropped unasked: " << v;
+            }
+            return fake.fileOps;
+        };
+        const int clean = run(0, 0, kIdAbort, kIdYes);
+        ASSERT_EQ(result, SaveResult::kSaved) << name;
+        points += clean;
+        for (int k = 1; k <= clean && !HasFailure(); ++k)
+            for (const int button : {kIdAbort, kIdRetry, kIdIgnore})
+                for (const int yesNo : {kIdYes, kIdNo})
+                    for (const int kind : {5, 32, int{'F'}, int{'S'}}) run(k, kind, button, yesNo);
+    }
+    RecordProperty("fault_points", points), RecordProperty("runs", runs);
+    std::cout << "file-fault sweep: " << points << " fault points, " << runs << " runs\n";
 }
 
 TEST_F(Startup, StartsTheOneProgramOrOpensAWindow) {

@@ -71,6 +71,11 @@ public:
         if (code) err = {13, L"Permission denied"};
         return !code;
     }
+    std::wstring LinkTarget(const std::wstring& path) override {
+        std::error_code error;
+        const auto target = std::filesystem::canonical(Native(path), error);
+        return !error && std::filesystem::is_symlink(Native(path), error) ? target.wstring() : path;
+    }
     std::vector<std::wstring> ListFiles(const std::wstring& pattern) override {
         glob_t found{};
         glob(std::filesystem::path(Native(pattern)).c_str(), 0, nullptr, &found);
@@ -132,17 +137,16 @@ public:
     std::map<std::wstring, std::wstring> shortNames;
     std::map<std::pair<std::wstring, bool>, std::wstring> listings;  // by (pattern, includeDirs)
     std::map<std::wstring, uint32_t> attributes;
-    int64_t now = 0, waits = 0;  // waits advance the clock instead of sleeping
-    // The calls (from 1) at which "create", "write", "replace" or "backup" (its replacement) fail.
-    std::map<std::string, std::set<int>> failAt;
-    std::map<std::string, int> calls;
+    int64_t now = 0, waits = 0;                  // waits and pauses advance the clock instead of sleeping
+    std::function<int(const ShownBox&)> answer;  // when set, answers every box instead of `answers`
 
     void Beep() override { ++beeps; }
     int MessageBox(const std::wstring& text, const std::wstring& title, unsigned style) override {
         boxes.emplace_back(text, title, style);
-        const int type = style & 0xF, answer = answers.empty() ? 0 : answers.front();
+        if (answer) return answer(boxes.back());
+        const int type = style & 0xF, next = answers.empty() ? 0 : answers.front();
         if (!answers.empty()) answers.pop_front();
-        return answer ? answer : type == kMbAbortRetryIgnore ? kIdAbort : type == kMbYesNo ? kIdNo : kIdOk;
+        return next ? next : type == kMbAbortRetryIgnore ? kIdAbort : type == kMbYesNo ? kIdNo : kIdOk;
     }
     void ShowList(bool modal) override { opened.push_back(modal ? L"list-modal" : L"list"); }
     void ShowEditor() override { opened.push_back(L"editor"), onEditor ? onEditor() : void(); }
@@ -180,27 +184,56 @@ public:
     }
     int64_t MonotonicMs() override { return now; }
     void WaitForEvents(int64_t maxMs) override { now += maxMs, ++waits, onWait ? onWait() : void(); }
+    void Pause(int64_t ms) override { now += ms; }
 
-    bool Fails(const char* op, SysError& err) {
-        return failAt[op].contains(++calls[op]) && (err = {5, L"Access is denied."}, true);
+    // File faults. Every file operation (read, create, write, commit, replace, delete, list, link)
+    // counts in `fileOps`, from 1. Operation `failAt` fails with `failCode`, and so does every
+    // one for `holdMs` after it; from `fullFrom` on every write fails as on a full disk (112); from
+    // `stopFrom` on every operation fails, as if the machine had stopped there.
+    int fileOps = 0, failAt = 0, fullFrom = 0, stopFrom = 0;
+    uint32_t failCode = 5;
+    int64_t holdMs = 0, heldUntil = -1;
+
+    bool Fails(SysError& err, bool writes = false) {
+        const int op = ++fileOps;
+        if (op == failAt) heldUntil = now + holdMs;
+        const bool held = failAt > 0 && (op == failAt || (op > failAt && now < heldUntil));
+        const bool full = writes && fullFrom > 0 && op >= fullFrom;
+        if (!held && !full && (stopFrom == 0 || op < stopFrom)) return false;
+        const uint32_t code = full ? 112 : held ? failCode : 5;
+        err = {code, ErrorText(code)};
+        return true;
+    }
+    ReadStatus ReadWholeFile(const std::wstring& path, std::string& bytes, SysError& err) override {
+        return Fails(err) ? ReadStatus::kFailed : RealSystem::ReadWholeFile(path, bytes, err);
     }
     std::unique_ptr<OutFile> CreateOutFile(const std::wstring& path, SysError& err) override {
-        struct File : OutFile {  // the real file, whose writes fail as scripted
+        struct File : OutFile {  // the real file, whose writes and commit fail as scripted
             std::unique_ptr<OutFile> real;
             FakeSystem* fake;
             bool Write(std::string_view bytes, SysError& err) override {
-                return !fake->Fails("write", err) && real->Write(bytes, err);
+                return !fake->Fails(err, true) && real->Write(bytes, err);
             }
-            bool Commit(SysError& err) override { return real->Commit(err); }
+            bool Commit(SysError& err) override { return !fake->Fails(err) && real->Commit(err); }
         };
         auto file = std::make_unique<File>();
-        file->real = Fails("create", err) ? nullptr : RealSystem::CreateOutFile(path, err);
+        file->real = Fails(err) ? nullptr : RealSystem::CreateOutFile(path, err);
         file->fake = this;
         return file->real ? std::move(file) : nullptr;
     }
     bool ReplaceFileWith(const std::wstring& from, const std::wstring& to, SysError& err) override {
-        return !Fails(to.ends_with(L".bk") ? "backup" : "replace", err) &&
-               RealSystem::ReplaceFileWith(from, to, err);
+        return !Fails(err) && RealSystem::ReplaceFileWith(from, to, err);
+    }
+    bool DeleteFileAt(const std::wstring& path, SysError& err) override {
+        return !Fails(err) && RealSystem::DeleteFileAt(path, err);
+    }
+    std::vector<std::wstring> ListFiles(const std::wstring& pattern) override {
+        SysError err;
+        return Fails(err) ? std::vector<std::wstring>{} : RealSystem::ListFiles(pattern);
+    }
+    std::wstring LinkTarget(const std::wstring& path) override {
+        SysError err;
+        return Fails(err) ? path : RealSystem::LinkTarget(path);
     }
 };
 

@@ -1,5 +1,5 @@
 // The Win32 layer against the real platform: the command line, names and files, processes,
-// message boxes, and the profile file as the platform's own reader sees it, killed saves included.
+// message boxes, and the profile file as the platform's own reader sees it.
 #include <windows.h>
 #undef MessageBox
 
@@ -124,13 +124,6 @@ TEST_F(PlatformTest, BoxesAreOwnedByTheFrontWindowAndNeverBehindATopmostOne) {
     DestroyWindow(top);
 }
 
-MarkTable Rows(const wchar_t* mark, int count) {
-    MarkTable table;
-    for (int i = 0; i < count; ++i) table.Append({mark + std::to_wstring(i), L"C:\\a.exe", L"a"});
-    SortMarkTable(table);  // as a save writes it
-    return table;
-}
-
 TEST_F(PlatformTest, TheReaderAgreesWithGetPrivateProfileStringOnEverySavedFile) {
     ASSERT_EQ(GetACP(), 932u) << "the test prefix must run with the Japanese ANSI code page";
     // clang-format off
@@ -158,21 +151,6 @@ TEST_F(PlatformTest, TheReaderAgreesWithGetPrivateProfileStringOnEverySavedFile)
     }
 }
 
-TEST_F(PlatformTest, AReadOnlyProfileIsLeftAsItWas) {
-    const std::string old = "[MARK]\r\nOLD_0=OLD,o,p\r\n";
-    ASSERT_TRUE(WriteFileBytes(profilePath, old));
-    GetMarkProfileAll(markTable);
-    ASSERT_TRUE(SetFileAttributesW(profilePath.c_str(), FILE_ATTRIBUTE_READONLY));
-    markTable.Append({L"NEW", L"n", L"m"});
-    boxes.Answer(IDABORT);
-    SaveMarkProfileAll(markTable);
-    SetFileAttributesW(profilePath.c_str(), FILE_ATTRIBUTE_NORMAL);
-    EXPECT_EQ(Bytes(profilePath), old);
-    ASSERT_EQ(boxes.seen.size(), 1u);
-    EXPECT_TRUE(boxes.seen[0].text.starts_with(L"SaveMarkProfileAll:\r\n") &&
-                boxes.seen[0].title == L"TOLVARE エラー");
-}
-
 TEST_F(PlatformTest, LeftoversOfKilledSavesGoAndNeverBlockASave) {
     // A folder where an earlier version wrote its new file, a leftover held open by another program
     // (a scanner), a free one, and a file that only looks like one.
@@ -194,44 +172,5 @@ TEST_F(PlatformTest, LeftoversOfKilledSavesGoAndNeverBlockASave) {
                                              L"tolvare.ini.notes.tmp"}));
 }
 
-TEST_F(PlatformTest, AKilledSaveLeavesTheOldOrTheNewProfileWhole) {
-    std::string bytesA, bytesB;
-    for (const auto& l : ProfileLines(Rows(L"A", 3000))) bytesA += ToCp932(l) + "\r\n";
-    for (const auto& l : ProfileLines(Rows(L"B", 3000))) bytesB += ToCp932(l) + "\r\n";
-    ASSERT_TRUE(WriteFileBytes(profilePath, bytesA));
-    wchar_t self[MAX_PATH] = {};
-    GetModuleFileNameW(nullptr, self, MAX_PATH);
-    SetEnvironmentVariableW(L"TOLVARE_SAVE_CHILD", profilePath.c_str());
-    std::mt19937 random(5);
-    for (int kill = 0; kill < 6; ++kill) {
-        {
-            const Process child(self, L"");
-            // However slow the machine, the kills land among saves, after a first whole one (which the
-            // child marks: reading the profile meanwhile could get in the way of its replacement).
-            ASSERT_TRUE(kill > 0 ||
-                        PollUntil([&] { return !!ReadFileBytes(profilePath + L".saved"); }, 30000));
-            Sleep(random() % 400);
-        }
-        const std::string now = Bytes(profilePath);
-        EXPECT_TRUE(now == bytesA || now == bytesB) << "kill " << kill << ": " << now.size() << " bytes";
-    }
-    SetEnvironmentVariableW(L"TOLVARE_SAVE_CHILD", nullptr);
-}
-
 }  // namespace
-
-// The other half of the killed-save test: this program, started with TOLVARE_SAVE_CHILD set, saves
-// two tables in turn until it is killed (see main.cpp).
-int RunSaveChild(const std::wstring& target) {
-    Win32System system;
-    SetSystem(&system);
-    profilePath = target;
-    GetMarkProfileAll(markTable);
-    for (int i = 0;; ++i) {
-        markTable = Rows(i % 2 ? L"A" : L"B", 3000);
-        SaveMarkProfileAll(markTable);
-        if (i == 0) test::WriteFileBytes(target + L".saved", "");
-    }
-}
-
 }  // namespace tolvare

@@ -148,7 +148,8 @@ TEST_F(RegistrationTest, TheListEditsItsTableInTheEditorAndWritesItOnlyOnOkOrApp
         expect(w.typed ? w.want : before, w.typed || w.adds ? 0 : w.line + 1, old);
     }
     // Apply writes the sorted table and keeps the old file as the backup; over a file another
-    // program has changed meanwhile, Apply and OK ask first, and No leaves everything open.
+    // program has changed meanwhile, Apply and OK ask first, and No, like a failed save, leaves
+    // everything open.
     const Rows saved = markTable.Rows();
     const std::string written = ToCp932(L"[MARK]\r\nCSV_0=CSV,C:\\calc.exe,calc.exe\r\nTXT_0=TXT,a,A\r\n"
                                         L"TXT_1=TXT,b,B\r\nZIP_0=ZIP,z,Z\r\n");
@@ -157,9 +158,12 @@ TEST_F(RegistrationTest, TheListEditsItsTableInTheEditorAndWritesItOnlyOnOkOrApp
     EXPECT_EQ(Bytes(profile_ + L".bk"), old);
     WriteFileBytes(profile_, other);
     boxes.seen.clear();
-    boxes.Answer(IDNO).Answer(IDNO).Answer(IDYES);
+    boxes.Answer(IDNO).Answer(IDNO).Answer(IDYES).Answer(IDABORT).Answer(IDYES);
     press(L::kCommandSave);
     press(L::kCommandOk);
+    SetFileAttributesW(profile_.c_str(), FILE_ATTRIBUTE_READONLY);  // and after a failed save
+    press(L::kCommandOk);
+    SetFileAttributesW(profile_.c_str(), FILE_ATTRIBUTE_NORMAL);
     expect(saved, 0, other);
     EXPECT_FALSE(TakeQuit());
     press(L::kCommandOk);  // Yes
@@ -171,7 +175,11 @@ TEST_F(RegistrationTest, TheListEditsItsTableInTheEditorAndWritesItOnlyOnOkOrApp
                      L"TOLVARE",
                      'Q',
                      {IDYES, IDNO}};
-    EXPECT_EQ(boxes.seen, std::vector(3, unseen));
+    const Box failed{L"SaveMarkProfileAll:\r\n" + Sys().ErrorText(ERROR_ACCESS_DENIED),
+                     L"TOLVARE エラー",
+                     'S',
+                     {IDABORT, IDRETRY, IDIGNORE}};
+    EXPECT_EQ(boxes.seen, (std::vector{unseen, unseen, unseen, failed, unseen}));
     // Cancel and the title bar leave the file as it is, and keep what was done in memory.
     for (const int close : {+L::kCommandCancel, 0}) {
         form = Open<FormList>(rows, false);
@@ -183,6 +191,18 @@ TEST_F(RegistrationTest, TheListEditsItsTableInTheEditorAndWritesItOnlyOnOkOrApp
         EXPECT_EQ(markTable.Rows(), Rows(rows.begin() + 1, rows.end()));
         EXPECT_EQ(Bytes(profile_), written);
     }
+}
+
+TEST_F(RegistrationTest, AnExceptionInAHandlerShowsOneStopBoxWithItsText) {
+    auto form = Open<FormList>({}, false);
+    selectedMark = 3;  // a row the table does not have
+    boxes.Answer(IDOK);
+    Click(form->Control(L::kCommandDelete));
+    ASSERT_EQ(boxes.seen.size(), 1u);
+    EXPECT_TRUE(boxes.seen[0].text.starts_with(L"内部エラーが発生しました。\r\n") &&
+                boxes.seen[0].text.size() > 16);
+    EXPECT_EQ(std::tuple(boxes.seen[0].title, boxes.seen[0].icon), std::tuple(L"TOLVARE エラー", 'S'));
+    EXPECT_TRUE(IsWindow(form->hwnd()));
 }
 
 TEST_F(RegistrationTest, TheEditorRefusesWithAStopBoxAndTakesKeysFilesAndDropsAsDesigned) {
