@@ -187,14 +187,6 @@ RectTw Window::ControlRect(HWND control) const {
     return {0, 0, 0, 0};
 }
 
-RectTw Window::PlacedRect(HWND control) const {
-    for (const auto& p : placed_) {
-        if (p.control == control)
-            return {p.offset.left + p.rect.left, p.offset.top + p.rect.top, p.rect.width, p.rect.height};
-    }
-    return {0, 0, 0, 0};
-}
-
 void Window::SetClientSizeTw(int widthTw, int heightTw) {
     clientWidthTw_ = widthTw;
     clientHeightTw_ = heightTw;

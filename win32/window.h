@@ -31,11 +31,6 @@ public:
     HWND hwnd() const { return hwnd_; }
     int dpi() const { return dpi_; }
     int Tw(int twips) const { return TwipsToPixels(twips, dpi_); }
-    // The design's geometry in twips: the client area, and a control's rectangle in the client
-    // area (a frame's offset included).
-    int ClientWidthTw() const { return clientWidthTw_; }
-    int ClientHeightTw() const { return clientHeightTw_; }
-    RectTw PlacedRect(HWND control) const;
 
     // Shows the window and runs its own loop until EndModal or until it is destroyed; the owner
     // is disabled meanwhile and enabled again before this window goes away.

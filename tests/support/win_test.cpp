@@ -32,6 +32,14 @@ std::wstring ShortPath(const std::wstring& path) {
     return n == 0 || n >= MAX_PATH ? path : std::wstring(result, n);
 }
 
+std::wstring SystemText(DWORD code) {
+    wchar_t text[512] = {};
+    DWORD n = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0,
+                             text, 512, nullptr);
+    while (n > 0 && (text[n - 1] == L'\r' || text[n - 1] == L'\n')) --n;
+    return {text, n};
+}
+
 std::wstring WindowsPathOf(std::string_view buildPath) {
     std::wstring path = FromUtf8(buildPath);
     std::ranges::replace(path, L'/', L'\\');
@@ -166,7 +174,7 @@ void WinTest::Key(HWND to, UINT message, WPARAM key) {
     Pump();
 }
 
-void ExpectLayout(const Window& form, const std::vector<Placement>& design) {
+void ExpectLayout(const Window& form, SIZE clientTw, const std::vector<Placement>& design) {
     for (int dpi : {96, 144}) {
         RECT r{};
         GetWindowRect(form.hwnd(), &r);
@@ -174,15 +182,14 @@ void ExpectLayout(const Window& form, const std::vector<Placement>& design) {
         ASSERT_EQ(form.dpi(), dpi);
         const auto px = [dpi](int tw) -> LONG { return MulDiv(tw, dpi, 1440); };  // 1440 twips an inch
         GetClientRect(form.hwnd(), &r);
-        EXPECT_EQ((std::array{r.right, r.bottom}),
-                  (std::array{px(form.ClientWidthTw()), px(form.ClientHeightTw())}));
+        EXPECT_EQ((std::array{r.right, r.bottom}), (std::array{px(clientTw.cx), px(clientTw.cy)}));
         HWND child = GetWindow(form.hwnd(), GW_CHILD);
         for (const auto& p : design) {
             SCOPED_TRACE(testing::Message() << dpi << " DPI, control " << p.id);
             ASSERT_EQ(GetDlgCtrlID(child), p.id) << "children in tab order";
             EXPECT_EQ(WindowText(child), p.text);
             EXPECT_EQ(GetWindowLongW(child, GWL_STYLE) & p.style, p.style);
-            const RectTw tw = form.PlacedRect(child);
+            const RectTw& tw = p.tw;
             GetWindowRect(child, &r);
             MapWindowPoints(nullptr, form.hwnd(), (POINT*)&r, 2);
             EXPECT_EQ((std::array{r.left, r.top, r.right, r.bottom}),

@@ -29,6 +29,7 @@ namespace tolvare::test {
 std::string ToCp932(std::wstring_view text);
 std::wstring FromUtf8(std::string_view bytes);
 std::wstring ShortPath(const std::wstring& path);        // the path itself when it has no short form
+std::wstring SystemText(DWORD code);                     // the platform's own text for an error code
 std::wstring WindowsPathOf(std::string_view buildPath);  // "/a/b" is "Z:\a\b" under Wine
 inline std::wstring Quoted(const std::wstring& path) { return L"\"" + path + L"\""; }
 bool PollUntil(const std::function<bool()>& ready, DWORD timeoutMs = 15000);
@@ -110,12 +111,13 @@ protected:
 };
 
 // At 96 and then at 144 DPI: the client area and every child in tab order, with its text and style
-// bits, at its twips rectangle converted at the window's DPI.
+// bits, at the design's twips rectangle (in the client area) converted at the window's DPI.
 struct Placement {
     int id;
     const wchar_t* text;
     LONG style;
+    RectTw tw;
 };
-void ExpectLayout(const Window& form, const std::vector<Placement>& design);
+void ExpectLayout(const Window& form, SIZE clientTw, const std::vector<Placement>& design);
 
 }  // namespace tolvare::test

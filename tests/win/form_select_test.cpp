@@ -60,12 +60,19 @@ TEST_F(FormSelectTest, AColumnOfNumberedButtonsWhoseChoiceStartsItsRowAndEndsThe
         WPARAM wParam;
         int chosenRow;  // 0: nothing starts
     } cases[] = {
-        {2, 2, 2, BM_CLICK, 0, 2},           {2, 2, 2, WM_SYSCOMMAND, SC_CLOSE, 0},
-        {3, 3, 3, WM_KEYDOWN, VK_ESCAPE, 0}, {10, 10, 10, WM_KEYDOWN, '0', 10},
-        {3, 3, 3, WM_KEYDOWN, '2', 2},       {3, 3, 3, WM_KEYDOWN, VK_NUMPAD3, 3},
-        {3, 3, 3, WM_CHAR, '3', 3},          {3, 3, 3, WM_KEYDOWN, VK_RETURN, 1},
-        {3, 7, 3, WM_KEYDOWN, '5', 0},       {12, 12, 10, WM_KEYDOWN, '0', 10},     // never more than ten
-        {2, 0, 1, WM_KEYDOWN, '2', 0},       {2, -5, 1, WM_KEYDOWN, VK_RETURN, 1},  // never fewer than one
+        {2, 2, 2, BM_CLICK, 0, 2},
+        {2, 2, 2, WM_SYSCOMMAND, SC_CLOSE, 0},
+        {3, 3, 3, WM_KEYDOWN, VK_ESCAPE, 0},
+        {10, 10, 10, WM_KEYDOWN, '0', 10},
+        {3, 3, 3, WM_KEYDOWN, '2', 2},
+        {10, 10, 10, WM_KEYDOWN, VK_NUMPAD9, 9},
+        {10, 10, 10, WM_KEYDOWN, VK_NUMPAD0, 10},  // the last keypad key is the tenth
+        {3, 3, 3, WM_CHAR, '3', 3},
+        {3, 3, 3, WM_KEYDOWN, VK_RETURN, 1},
+        {3, 7, 3, WM_KEYDOWN, '5', 0},
+        {12, 12, 10, WM_KEYDOWN, '0', 10},  // never more than ten
+        {2, 0, 1, WM_KEYDOWN, '2', 0},
+        {2, -5, 1, WM_KEYDOWN, VK_RETURN, 1},  // never fewer than one
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(&c - cases);
@@ -84,20 +91,26 @@ TEST_F(FormSelectTest, AColumnOfNumberedButtonsWhoseChoiceStartsItsRowAndEndsThe
                       (std::array{0L, px(k * 315), px(3315), px((k + 1) * 315)}));
             EXPECT_EQ(WindowText(Form_select().Button(k)),
                       markTable[k + 1].name + L" (&" + std::to_wstring((k + 1) % 10) + L")");
+            EXPECT_TRUE(IsWindowVisible(Form_select().Button(k))) << "made at run time, and shown";
         }
         RECT client{};
         GetClientRect(hwnd, &client);
         EXPECT_EQ((std::array{client.right, client.bottom}), (std::array{px(3315), px(c.buttons * 315)}));
         EXPECT_TRUE(GetWindowLongPtrW(hwnd, GWL_EXSTYLE) & WS_EX_TOPMOST);
-        // Every activation, not only the first, puts the focus back on button 0.
-        SetFocus(Form_select().Button(c.buttons - 1));
+        // Every activation, not only the first and not only from the keyboard, puts the focus back
+        // on button 0.
         HWND other = CreateWindowExW(0, L"STATIC", L"", WS_OVERLAPPED | WS_VISIBLE, 0, 0, 9, 9, 0, 0, 0, 0);
-        SetActiveWindow(other);
-        PumpFor(20);
-        SetActiveWindow(hwnd);
+        for (const WPARAM how : {WA_ACTIVE, WA_CLICKACTIVE}) {
+            SetFocus(Form_select().Button(c.buttons - 1));
+            SetActiveWindow(other);
+            PumpFor(20);
+            SetActiveWindow(hwnd);
+            if (how == WA_CLICKACTIVE)
+                SetFocus(Form_select().Button(c.buttons - 1)), SendMessageW(hwnd, WM_ACTIVATE, how, 0);
+            PumpFor(20);
+            ASSERT_EQ(GetFocus(), Form_select().Button(0)) << how;
+        }
         DestroyWindow(other);
-        PumpFor(20);
-        ASSERT_EQ(GetFocus(), Form_select().Button(0));
 
         HWND to = c.message == BM_CLICK        ? Form_select().Button(1)
                   : c.message == WM_SYSCOMMAND ? hwnd
@@ -126,7 +139,7 @@ TEST_F(FormSelectTest, AFailedStartAsksThenYesListsEveryRegistrationModallyAndBo
     SaveMarkProfileAll(markTable);
     const std::string profile = Bytes(profilePath);
     const Box failed{L"プログラム起動時にエラーが発生しました\r\n" + (dir_ / L"missing editor.exe") + L" " +
-                         selectFile + L"\r\n" + Sys().ErrorText(ERROR_FILE_NOT_FOUND),
+                         selectFile + L"\r\n" + SystemText(ERROR_FILE_NOT_FOUND),
                      L"TOLVARE",
                      'S',
                      {IDOK}};

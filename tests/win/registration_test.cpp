@@ -69,12 +69,15 @@ TEST_F(RegistrationTest, TheListEditsItsTableInTheEditorAndWritesItOnlyOnOkOrApp
     auto form = Open<FormList>(rows, false);
     EXPECT_EQ(WindowText(form->hwnd()), L"TOLVARE - 登録リスト");
     // clang-format off
-    ExpectLayout(*form, {
-        {L::kLabel1, L"登録されている拡張子(&M)", 0}, {L::kListMark, L"", 0}, {L::kCommandAdd, L"追加(&N)...", 0},
-        {L::kCommandDelete, L"削除(&R)", 0}, {L::kCommandEdit, L"編集(&E)...", 0}, {L::kCommandOk, L"OK", 0},
-        {L::kCommandCancel, L"キャンセル", 0}, {L::kCommandSave, L"適用(&A)...", 0}, {L::kFrame1, L"登録情報の詳細", 0},
-        {L::kLabel8, L"拡張子 ： ", SS_RIGHT}, {L::kLabelMark, L"-", SS_NOPREFIX}, {L::kLabel12, L"ﾌﾟﾛｸﾞﾗﾑ ： ", SS_RIGHT},
-        {L::kLabelProgram, L"-", SS_NOPREFIX}, {L::kLabel10, L"説明 ： ", SS_RIGHT}, {L::kLabelName, L"-", SS_NOPREFIX}});
+    ExpectLayout(*form, {5565, 5130}, {  // the frame's labels at the frame's 150, 2850 plus their own place
+        {L::kLabel1, L"登録されている拡張子(&M)", 0, {150, 75, 3240, 240}}, {L::kListMark, L"", 0, {150, 375, 3840, 2400}},
+        {L::kCommandAdd, L"追加(&N)...", 0, {4200, 450, 1215, 315}}, {L::kCommandDelete, L"削除(&R)", 0, {4200, 900, 1215, 315}},
+        {L::kCommandEdit, L"編集(&E)...", 0, {4200, 1350, 1215, 315}}, {L::kCommandOk, L"OK", 0, {750, 4575, 1215, 315}},
+        {L::kCommandCancel, L"キャンセル", 0, {2175, 4575, 1215, 315}}, {L::kCommandSave, L"適用(&A)...", 0, {3600, 4575, 1215, 315}},
+        {L::kFrame1, L"登録情報の詳細", 0, {150, 2850, 5265, 1440}}, {L::kLabel8, L"拡張子 ： ", SS_RIGHT, {225, 3150, 840, 240}},
+        {L::kLabelMark, L"-", SS_NOPREFIX, {1125, 3150, 2640, 240}}, {L::kLabel12, L"ﾌﾟﾛｸﾞﾗﾑ ： ", SS_RIGHT, {225, 3450, 840, 240}},
+        {L::kLabelProgram, L"-", SS_NOPREFIX, {1125, 3450, 4140, 390}}, {L::kLabel10, L"説明 ： ", SS_RIGHT, {225, 3900, 840, 240}},
+        {L::kLabelName, L"-", SS_NOPREFIX, {1125, 3900, 2640, 240}}});
     // clang-format on
     LOGFONTW font{};  // the list's fixed-pitch font has followed the window to its new DPI
     GetObjectW((HFONT)SendDlgItemMessageW(form->hwnd(), L::kListMark, WM_GETFONT, 0, 0), sizeof font, &font);
@@ -145,6 +148,7 @@ TEST_F(RegistrationTest, TheListEditsItsTableInTheEditorAndWritesItOnlyOnOkOrApp
         });
         EXPECT_FALSE(caption.empty()) << "no editor";
         EXPECT_TRUE(IsWindowEnabled(form->hwnd()));
+        EXPECT_EQ(GetActiveWindow(), form->hwnd()) << "the list takes the activation back";
         expect(w.typed ? w.want : before, w.typed || w.adds ? 0 : w.line + 1, old);
     }
     // Apply writes the sorted table and keeps the old file as the backup; over a file another
@@ -175,7 +179,7 @@ TEST_F(RegistrationTest, TheListEditsItsTableInTheEditorAndWritesItOnlyOnOkOrApp
                      L"TOLVARE",
                      'Q',
                      {IDYES, IDNO}};
-    const Box failed{L"SaveMarkProfileAll:\r\n" + Sys().ErrorText(ERROR_ACCESS_DENIED),
+    const Box failed{L"SaveMarkProfileAll:\r\n" + SystemText(ERROR_ACCESS_DENIED),
                      L"TOLVARE エラー",
                      'S',
                      {IDABORT, IDRETRY, IDIGNORE}};
@@ -208,10 +212,12 @@ TEST_F(RegistrationTest, AnExceptionInAHandlerShowsOneStopBoxWithItsText) {
 TEST_F(RegistrationTest, TheEditorRefusesWithAStopBoxAndTakesKeysFilesAndDropsAsDesigned) {
     auto form = Open<FormRegist>({});
     // clang-format off
-    ExpectLayout(*form, {
-        {R::kLabel2, L"拡張子 (&M)： ", SS_RIGHT}, {R::kTextMark, L"", 0}, {R::kLabel6, L"ﾌﾟﾛｸﾞﾗﾑ (&P)： ", SS_RIGHT},
-        {R::kTextProgram, L"", 0}, {R::kCommandBrowse, L"参照(&R)...", 0}, {R::kLabel4, L"説明 (&N)： ", SS_RIGHT},
-        {R::kTextName, L"", 0}, {R::kCommandOk, L"OK", 0}, {R::kCommandCancel, L"キャンセル", 0}});
+    ExpectLayout(*form, {6345, 2025}, {
+        {R::kLabel2, L"拡張子 (&M)： ", SS_RIGHT, {75, 150, 1140, 240}}, {R::kTextMark, L"", 0, {1350, 150, 3540, 270}},
+        {R::kLabel6, L"ﾌﾟﾛｸﾞﾗﾑ (&P)： ", SS_RIGHT, {75, 525, 1140, 240}}, {R::kTextProgram, L"", 0, {1350, 525, 3540, 270}},
+        {R::kCommandBrowse, L"参照(&R)...", 0, {5025, 525, 1215, 315}}, {R::kLabel4, L"説明 (&N)： ", SS_RIGHT, {75, 900, 1140, 240}},
+        {R::kTextName, L"", 0, {1350, 900, 3540, 270}}, {R::kCommandOk, L"OK", 0, {1875, 1425, 1215, 315}},
+        {R::kCommandCancel, L"キャンセル", 0, {3225, 1425, 1215, 315}}});
     // Tab skips the labels; a label's access key goes to the box after it; Enter in a box is OK (a
     // refusal here), on a button that button (Cancel, at the end).
     EXPECT_EQ(GetFocus(), form->Control(R::kTextMark));
