@@ -32,16 +32,10 @@ AdjustForDpiFn AdjustRectForDpiFn() {
     return fn;
 }
 
-int fontsAlive = 0;
-
 HICON ExeIcon(HINSTANCE instance, int widthMetric, int heightMetric) {
     return static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(1), IMAGE_ICON,
                                          GetSystemMetrics(widthMetric), GetSystemMetrics(heightMetric),
                                          LR_DEFAULTCOLOR | LR_SHARED));
-}
-
-void FreeFont(HFONT font) {
-    if (DeleteObject(font)) --fontsAlive;
 }
 
 }  // namespace
@@ -90,7 +84,7 @@ Window::~Window() {
 }
 
 void Window::FreeFonts() {
-    for (const auto& f : fonts_) FreeFont(f.font);
+    for (const auto& f : fonts_) DeleteObject(f.font);
     fonts_.clear();
     uiFont_ = nullptr;
 }
@@ -147,7 +141,6 @@ HFONT Window::MakeFont(const wchar_t* face, int points, BYTE charset) {
     lstrcpynW(lf.lfFaceName, face, LF_FACESIZE);
     HFONT font = CreateFontIndirectW(&lf);
     if (font == nullptr) return nullptr;
-    ++fontsAlive;
     fonts_.push_back({font, face, points, charset});
     return font;
 }
@@ -231,7 +224,7 @@ void Window::ApplyDpi(int dpi, const RECT* suggested) {
         }
     }
     OnFontsReplaced();
-    for (const auto& f : old) FreeFont(f.font);
+    for (const auto& f : old) DeleteObject(f.font);
     if (suggested != nullptr) {
         SetWindowPos(hwnd_, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
                      suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
@@ -239,8 +232,6 @@ void Window::ApplyDpi(int dpi, const RECT* suggested) {
     SetClientSizeTw(clientWidthTw_, clientHeightTw_);
     PlaceAll();
 }
-
-int Window::FontsAlive() { return fontsAlive; }
 
 void Window::Unload() {
     if (IsModalRunning()) {

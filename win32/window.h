@@ -51,8 +51,6 @@ public:
     // background the newest visible window that takes input. It owns modal windows and message
     // boxes, so that none of them opens behind a topmost window of ours.
     static HWND FrontWindow();
-    // Fonts made by MakeFont and not yet deleted, in all windows: what a leak would grow.
-    static int FontsAlive();
 
 protected:
     // Creates the top-level window with a client area of the given size in twips, centred by

@@ -1,6 +1,8 @@
 // What every window gets from the window base, seen through the three windows as the program
 // opens them: made and centred on the work area under the pointer, the exe's icons, nothing left
 // behind by a creation that fails part-way, and no font left over once a window is gone.
+#include <set>
+
 #include "launcher/form_select.h"
 #include "registration/form_list.h"
 #include "registration/form_regist.h"
@@ -13,7 +15,6 @@ using namespace tolvare::test;
 using WindowBaseTest = WinTest;
 
 const wchar_t* refusedClass = nullptr;  // the control class whose creation the hook refuses
-bool closeOnCreate = false;             // the hook closes each new window from its own modal loop
 POINT createdAt{};                      // where the last top-level window was created
 
 LRESULT CALLBACK Meddle(int code, WPARAM wParam, LPARAM lParam) {
@@ -26,9 +27,6 @@ LRESULT CALLBACK Meddle(int code, WPARAM wParam, LPARAM lParam) {
         }
         const CREATESTRUCTW* cs = reinterpret_cast<CBT_CREATEWNDW*>(lParam)->lpcs;
         if (!(cs->style & WS_CHILD)) createdAt = {cs->x, cs->y};
-        if (closeOnCreate && GetParent(reinterpret_cast<HWND>(wParam)) == nullptr) {
-            PostMessageW(reinterpret_cast<HWND>(wParam), WM_CLOSE, 0, 0);
-        }
     }
     return CallNextHookEx(nullptr, code, wParam, lParam);
 }
@@ -46,6 +44,18 @@ std::vector<HWND> Ours(const wchar_t* className) {
         },
         reinterpret_cast<LPARAM>(&search));
     return search.second;
+}
+
+// The fonts a window and its controls use, as the platform hands them out.
+std::set<HGDIOBJ> fontsUsed;
+void CollectFonts(HWND window) {
+    fontsUsed.insert((HGDIOBJ)SendMessageW(window, WM_GETFONT, 0, 0));
+    EnumChildWindows(
+        window,
+        [](HWND child, LPARAM) {
+            return fontsUsed.insert((HGDIOBJ)SendMessageW(child, WM_GETFONT, 0, 0)), TRUE;
+        },
+        0);
 }
 
 struct Opening {
@@ -93,6 +103,7 @@ TEST_F(WindowBaseTest, AWindowIsCentredOrDestroyedWholeAndFreesItsFonts) {
                 EXPECT_EQ(bm.bmWidth, GetSystemMetrics(metric));
                 DeleteObject(icon.hbmColor), DeleteObject(icon.hbmMask);
             }
+            CollectFonts(windows[0]);
             DestroyWindow(windows[0]);
         }
         // A window left hidden would keep the program, and with it the instance lock, alive.
@@ -105,11 +116,19 @@ TEST_F(WindowBaseTest, AWindowIsCentredOrDestroyedWholeAndFreesItsFonts) {
         TakeQuit();
     }
     SystemParametersInfoW(SPI_SETWORKAREA, 0, &saved, 0);
-    closeOnCreate = true;
-    for (int i = 0; i < 3; ++i) ShowFormRegist();
-    closeOnCreate = false;
+    for (int i = 0; i < 3; ++i) {  // the editor, closed from its own modal loop
+        SetTimer(nullptr, 0, 10, [](HWND, UINT, UINT_PTR id, DWORD) {
+            KillTimer(nullptr, id);
+            CollectFonts(Window::FrontWindow());
+            PostMessageW(Window::FrontWindow(), WM_CLOSE, 0, 0);
+        });
+        ShowFormRegist();
+    }
     UnhookWindowsHookEx(hook);
-    EXPECT_EQ(Window::FontsAlive(), 0);
+    fontsUsed.erase(nullptr);  // the system font of a control that never had one of ours
+    fontsUsed.erase(GetStockObject(DEFAULT_GUI_FONT)), fontsUsed.erase(GetStockObject(SYSTEM_FONT));
+    EXPECT_GE(fontsUsed.size(), 6u) << "each window's own fonts were seen";
+    for (HGDIOBJ font : fontsUsed) EXPECT_EQ(GetObjectType(font), 0u) << "a font outlived its window";
 }
 
 }  // namespace
