@@ -94,17 +94,22 @@ TEST_F(E2E, ASecondStartOnTheSameProfileIsRefusedInFrontHoweverItsPathIsSpelled)
     WriteProfile(L"TXT_0=TXT," + probe_ + L",プローブ\r\nTXT_1=TXT," + probe_ + L",もう一つ\r\n");
     const Process first(exe_, Quoted(dir_ / L"a.txt"));  // the selection window, topmost, stays open
     ASSERT_NE(WaitForWindow(first, nullptr, L"起動アプリケーション選択"), nullptr);
-    // A renamed copy beside it, started by its short path, works on the same profile.
+    // A renamed copy beside it, started by its short path, and the exe by its path in upper case
+    // work on the same profile.
     const std::wstring other = dir_ / L"other copy.exe";
     ASSERT_TRUE(CopyFileTo(exe_, other));
-    const Process second(ShortPath(other), Quoted(dir_ / L"c.txt"));
-    HWND box = WaitForWindow(second, L"#32770", nullptr);
-    ASSERT_NE(box, nullptr);
-    EXPECT_EQ(std::tuple(ReadBox(box).text, ReadBox(box).title),
-              std::tuple(L"ﾌﾟﾛｸﾞﾗﾑの二重起動は出来ません", L"TOLVARE"));
-    EXPECT_TRUE(GetWindowLongPtrW(box, GWL_EXSTYLE) & WS_EX_TOPMOST) << "behind the selection window";
-    Press(box, IDOK);
-    EXPECT_TRUE(second.Exits());
+    std::wstring upper = exe_;
+    CharUpperBuffW(upper.data(), static_cast<DWORD>(upper.size()));
+    for (const std::wstring& spelling : {ShortPath(other), upper}) {
+        const Process second(spelling, Quoted(dir_ / L"c.txt"));
+        HWND box = WaitForWindow(second, L"#32770", nullptr);
+        ASSERT_NE(box, nullptr) << spelling;
+        EXPECT_EQ(std::tuple(ReadBox(box).text, ReadBox(box).title),
+                  std::tuple(L"ﾌﾟﾛｸﾞﾗﾑの二重起動は出来ません", L"TOLVARE"));
+        EXPECT_TRUE(GetWindowLongPtrW(box, GWL_EXSTYLE) & WS_EX_TOPMOST) << "behind the selection window";
+        Press(box, IDOK);
+        EXPECT_TRUE(second.Exits());
+    }
     EXPECT_FALSE(first.Exits(0)) << "the first instance ended";
     EXPECT_FALSE(ReadFileBytes(log_)) << "the second instance launched a program";
 }

@@ -388,7 +388,10 @@ TEST_F(RegistrationTest, SendToMakesOneShortcutAndRemovesOnlyThoseOfThisExe) {
     } cases[] = {
         {{}, L"TOLVARE.lnk"},
         {{{L"TOLVARE.lnk", otherTolvare}}, L"TOLVARE (2).lnk"},
-        {{{L"TOLVARE.lnk", otherTolvare}, {L"a.lnk", {self, L""}}, {L"short.lnk", {ShortPath(self), L""}}},
+        {{{L"TOLVARE.lnk", otherTolvare},
+          {L"a.lnk", {self, L""}},
+          {L"short.lnk", {ShortPath(self), L""}},
+          {L"upper.lnk", {Sys().ToUpper(self), L""}}},
          nullptr},
     };
     for (auto c : cases) {
