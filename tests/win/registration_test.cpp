@@ -195,6 +195,12 @@ TEST_F(RegistrationTest, TheListEditsItsTableInTheEditorAndWritesItOnlyOnOkOrApp
         EXPECT_EQ(markTable.Rows(), Rows(rows.begin() + 1, rows.end()));
         EXPECT_EQ(Bytes(profile_), written);
     }
+    // Apply shows the table as it wrote it, sorted, with nothing selected.
+    form = Open<FormList>(rows, false);  // ZIP, TXT b, TXT a
+    Select(*form, 2);
+    press(L::kCommandSave);
+    expect({rows[2], rows[1], rows[0]}, 0,
+           ToCp932(L"[MARK]\r\nTXT_0=TXT,a,A\r\nTXT_1=TXT,b,B\r\nZIP_0=ZIP," + split + L",解凍\r\n"));
 }
 
 TEST_F(RegistrationTest, AnExceptionInAHandlerShowsOneStopBoxWithItsText) {
