@@ -172,11 +172,12 @@ bool ReadersAgree(const std::vector<std::wstring_view>& lines, const std::vector
     return true;
 }
 
-// Whether the lines a save writes for the rows read back as the same rows (the mark in upper
+// Whether the text a save writes for the rows reads back as the same rows (the mark in upper
 // case, as it is written). A row taken from a hand-edited line may not: a mark starting with "["
 // would end the section, one holding "=" would move the value's start, a value quoted by its
 // first and last fields would lose the quotes.
-bool SavedRowsReadBack(const MarkTable& table) {
+bool SavedRowsReadBack(MarkTable table) {
+    SortMarkTable(table);  // in the order the save writes them
     std::wstring text;
     for (const auto& line : ProfileLines(table)) text += line + L"\r\n";
     bool lossy = false;

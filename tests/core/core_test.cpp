@@ -72,21 +72,18 @@ TEST_F(Profile, ReadsTheMarkSectionUntilItEnds) {
     } cases[] = {
         {L"[MARK]\r\nA_0=A,1,a\r\nB_0=B,2,b\r\n", L"A,1,a | B,2,b", true},
         {L"[MARK]\nA_0=A,1,a\rB_0=B,2,b", L"A,1,a | B,2,b", true},
-        {L"B_0=B,2,b\r\n[X]\r\nA=1\r\n  [MARK]  \r\nA_0=A,1,a\r\n", L"A,1,a", true},
-        {L"[mark]\r\nA_0=A,1,a\r\n[MARK]\r\nB_0=B,2,b\r\n", L"B,2,b", false},  // case matters
-        {L"[mark]\r\n[MARK]\r\nB_0=B,2,b\r\n", L"B,2,b", false},            // the lookup's section is empty
+        {L"B_0=B,2,b\r\n[X]\r\nA=1\r\n  [MARK]  \r\nA_0=A,1,a\r\n[X]\r\nB_0=B,2,b\r\n", L"A,1,a", true},
+        {L"[mark]\r\n[MARK]\r\nB_0=B,2,b\r\n", L"B,2,b",
+         false},  // case matters; the lookup's section is empty
         {L"[MARK]\r\nA_0=A,1,a\r\n   \r\nB_0=B,2,b\r\n", L"A,1,a", false},  // a blank line ends it,
-        {L"[MARK]\r\nA_0=A,1,a\r\n\t\u3000\r\nB_0=B,2,b\r\n", L"A,1,a", false},              // so do blanks
-        {std::wstring(L"[MARK]\r\nA_0=A,1,a\r\n\0\r\nB_0=B,2,b\r\n", 28), L"A,1,a", false},  // or NUL,
-        {L"[MARK]\r\nA_0=A,1,a\r\n\u3000\r\n", L"A,1,a", true},  // with nothing after them
-        {L"[MARK]\r\nA_0=A,1,a\r\n[X]\r\nB_0=B,2,b\r\n", L"A,1,a", true},
+        {std::wstring(L"[MARK]\r\nA_0=A,1,a\r\n\t\0\u3000\r\nB_0=B,2,b\r\n", 30), L"A,1,a", false},  // so do
+        {L"[MARK]\r\nA_0=A,1,a\r\n\u3000\r\n", L"A,1,a", true},  // blanks, NUL; with nothing after them
         // Keys play no part; the value is trimmed and unquoted as the lookup has it, its fields are not.
         {L"[MARK]\r\nt_7=t,p\r\n K =\t T, E ,n,4th  \r\nTXT_0=\"TXT,C:\\x\\edit.exe,Edit\"\r\n",
          L"t,p, | T, E ,n | TXT,C:\\x\\edit.exe,Edit", true},
         // Lines the lookup reads otherwise, or that a save would not write back as they are.
         {L"[MARK]\r\nTXT,C:\\E.EXE,エディタ\r\n; a, b\r\n", L"TXT,C:\\E.EXE,エディタ | ; a, b,", false},
-        {L"[MARK]\r\nA_0=[A,1,a\r\n", L"[A,1,a", false},
-        {L"[MARK]\r\nA_0=\"A,1,a\",b\r\n", L"\"A,1,a\"", false},
+        {L"[MARK]\r\nA_0=[A,1,a\r\nB_0=\"B,2,b\",c\r\n", L"[A,1,a | \"B,2,b\"", false},
         {L"[MARK]\r\nA_0=A," + std::wstring(127, L'ぁ') + L",a\r\n", L"A," + std::wstring(127, L'ぁ') + L",a",
          false},  // 258 bytes: the lookup has only 254
     };
@@ -103,41 +100,28 @@ TEST_F(Profile, ReadsTheEncodingsWindowsEditorsSave) {
         u8"[MARK]\r\nTXT_0=TXT,C:\\ツール\\文書.exe,ｴﾃﾞｨﾀ\r\nTXT_1=nodata\r\nTXT_2=X\r\n");
     std::string le, be;
     for (const wchar_t c : text) le += {char(c), char(c >> 8)}, be += {char(c >> 8), char(c)};
-    const std::wstring rows = L"TXT,C:\\ツール\\文書.exe,ｴﾃﾞｨﾀ | nodata,, | X,,";
-    const std::wstring first = rows.substr(0, rows.find(L" |"));  // the lookup stops at "nodata"
-    std::string stray = utf8;
-    stray.insert(stray.find("\r\nTXT_1"), "\xFF");
-    struct Case {
-        std::string bytes;
-        std::wstring rows, txt;  // read whole, and for the extension TXT
-        bool complete;
-    } cases[] = {
-        {fake.ToCp932(text), rows, first, true},
-        {"\xEF\xBB\xBF" + utf8, rows, first, true},
-        {utf8, rows, first, true},
-        {"\xFF\xFE" + le, rows, first, true},
-        {"\xFE\xFF" + be, rows, first, true},
-        {le, rows, first, true},  // UTF-16 told by its zero bytes
-        {be, rows, first, true},
-        {fake.ToCp932(text) + "\x1A", rows, first, true},  // an end-of-file mark
-        {le + "\x1A", rows, first, true},
-        // Half-width katakana that happen to be two-byte UTF-8 (D2 B0 D7 B0, CA B2) stay code page 932.
+    const std::wstring base = L"TXT,C:\\ツール\\文書.exe,ｴﾃﾞｨﾀ | nodata,, | X,,";
+    // The bytes, the rows, whether complete: half-width katakana that are two-byte UTF-8 as well
+    // stay code page 932; a byte that stands for nothing is replaced (in UTF-8, 0x20 after 0x81,
+    // UTF-16 cut short); UTF-8 and UTF-16 with and without a mark, and with an end-of-file mark.
+    const std::string cp932 = fake.ToCp932(text);
+    std::vector<std::tuple<std::string, std::wstring, bool>> cases = {
         {fake.ToCp932(L"[MARK]\r\nTXT_0=TXT,C:\\m.exe,ﾒｰﾗｰ\r\nTXT_1=TXT,C:\\h.exe,ﾊｲ\r\n"),
-         L"TXT,C:\\m.exe,ﾒｰﾗｰ | TXT,C:\\h.exe,ﾊｲ", L"TXT,C:\\m.exe,ﾒｰﾗｰ | TXT,C:\\h.exe,ﾊｲ", true},
-        // A byte that stands for nothing is replaced, and the load is incomplete.
-        {stray, L"TXT,C:\\ツール\\文書.exe,ｴﾃﾞｨﾀ\uFFFD | nodata,, | X,,",
-         L"TXT,C:\\ツール\\文書.exe,ｴﾃﾞｨﾀ\uFFFD", false},
-        {"; \x81\x20\r\n" + fake.ToCp932(text), rows, first, false},  // 0x20 cannot follow 0x81
-        {"\xFF\xFE" + le.substr(0, le.size() - 1), rows + L" | \uFFFD,,", first, false},  // cut by a byte
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(::testing::PrintToString(c.bytes));
-        SetFile(c.bytes);
+         L"TXT,C:\\m.exe,ﾒｰﾗｰ | TXT,C:\\h.exe,ﾊｲ", true},
+        {utf8 + "\xFF", base + L" | \uFFFD,,", false},
+        {"; \x81\x20\r\n" + cp932, base, false},
+        {"\xFF\xFE" + le.substr(0, le.size() - 1), base + L" | \uFFFD,,", false}};
+    for (const std::string& bytes : {cp932, "\xEF\xBB\xBF" + utf8, utf8, "\xFF\xFE" + le, "\xFE\xFF" + be, le,
+                                     be, cp932 + "\x1A", le + "\x1A"})
+        cases.emplace_back(bytes, base, true);
+    for (const auto& [bytes, rows, complete] : cases) {
+        SCOPED_TRACE(::testing::PrintToString(bytes));
+        SetFile(bytes);
         GetMarkProfileAll(markTable);
-        EXPECT_EQ(RowsOf(markTable), c.rows);
-        EXPECT_EQ(loadedProfile.complete, c.complete);
-        GetMarkProfile(markTable, L"txt");
-        EXPECT_EQ(RowsOf(markTable), c.txt);
+        EXPECT_EQ(RowsOf(markTable), rows);
+        EXPECT_EQ(loadedProfile.complete, complete);
+        GetMarkProfile(markTable, L"txt");  // the same bytes, up to the value "nodata"
+        EXPECT_EQ(RowsOf(markTable), rows.substr(0, rows.find(L" | nodata")));
     }
 }
 
