@@ -177,9 +177,18 @@ bool ReadersAgree(const std::vector<std::wstring_view>& lines, const std::vector
 // would end the section, one holding "=" would move the value's start, a value quoted by its
 // first and last fields would lose the quotes.
 bool SavedRowsReadBack(MarkTable table) {
-    SortMarkTable(table);  // in the order the save writes them
-    std::wstring text;
-    for (const auto& line : ProfileLines(table)) text += line + L"\r\n";
+    const auto textOf = [&] {
+        std::wstring text;
+        for (const auto& line : ProfileLines(table)) text += line + L"\r\n";
+        return text;
+    };
+    std::wstring text = textOf();
+    // The encoding is told from the whole file, but the order of its lines matters only to zero
+    // bytes, which code page 932 has for NUL alone: then the rows go in the order the save writes.
+    if (text.find(L'\0') != std::wstring::npos) {
+        SortMarkTable(table);
+        text = textOf();
+    }
     bool lossy = false;
     const std::string bytes = Sys().ToCp932(text, &lossy);
     // A character code page 932 cannot hold is for the save to refuse; the rest must come back.
