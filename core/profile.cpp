@@ -158,16 +158,19 @@ MarkRecord RowOf(std::wstring_view value) {
     return {GetField(value, 1), GetField(value, 2), GetField(value, 3)};
 }
 
-// Whether the per-key lookup sees exactly the lines the whole read loaded, each with the value
-// the row was made from. Otherwise start-up and the list disagree: a registration start-up finds
-// may be missing from the list (after a line that holds nothing, in a section spelt another way,
-// beyond the table's end), or a row may stand for something the lookup reads differently (a line
-// without "=", a value too long for the lookup).
+// Whether the per-key lookup sees exactly the lines the whole read loaded, each making the same
+// row (a value cut to the lookup's 254 bytes may lose an empty field, nothing more). Otherwise
+// start-up and the list disagree: a registration start-up finds may be missing from the list
+// (after a line that holds nothing, in a section spelt another way, beyond the table's end), or a
+// row may stand for something the lookup reads differently (a line without "=", a long value).
 bool ReadersAgree(const std::vector<std::wstring_view>& lines, const std::vector<LoadedLine>& loaded) {
     const std::vector<ProfileEntry> entries = ReadSection(lines, L"MARK");
     if (entries.size() != loaded.size()) return false;
     for (size_t k = 0; k < entries.size(); ++k) {
-        if (entries[k].line != loaded[k].line || LookedUp(entries[k].value) != loaded[k].value) return false;
+        if (entries[k].line != loaded[k].line ||
+            RowOf(LookedUp(entries[k].value)) != RowOf(loaded[k].value)) {
+            return false;
+        }
     }
     return true;
 }

@@ -85,7 +85,9 @@ TEST_F(Profile, ReadsTheMarkSectionUntilItEnds) {
         {L"[MARK]\r\nTXT,C:\\E.EXE,エディタ\r\n; a, b\r\n", L"TXT,C:\\E.EXE,エディタ | ; a, b,", false},
         {L"[MARK]\r\nA_0=[A,1,a\r\nB_0=\"B,2,b\",c\r\n", L"[A,1,a | \"B,2,b\"", false},
         {L"[MARK]\r\nA_0=A," + std::wstring(127, L'ぁ') + L",a\r\n", L"A," + std::wstring(127, L'ぁ') + L",a",
-         false},  // 258 bytes: the lookup has only 254
+         false},  // 258 bytes: the lookup has only 254, and here they lose a field
+        {L"[MARK]\r\nA_0=A," + std::wstring(251, L'p') + L",,\r\n", L"A," + std::wstring(251, L'p') + L",",
+         true},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(Load(c.text), c.rows);
