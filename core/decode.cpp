@@ -2,6 +2,7 @@
 #include "core/decode.h"
 
 #include <cstdint>
+#include <optional>
 
 #include "core/system.h"
 
@@ -10,6 +11,7 @@ namespace tolvare {
 namespace {
 
 constexpr char32_t kReplacement = 0xFFFD;
+constexpr char kEndOfFile = 0x1A;
 
 void AppendCodePoint(std::wstring& out, char32_t c) {
     if constexpr (sizeof(wchar_t) == 2) {
@@ -52,52 +54,85 @@ size_t Utf8Sequence(std::string_view s, size_t i, char32_t& c) {
     return length;
 }
 
-bool IsValidUtf8WithHighBytes(std::string_view s) {
-    bool high = false;
+// Whether well-formed sequences of three or four bytes outnumber the bytes that belong to none.
+bool MostlyLongUtf8(std::string_view s) {
+    size_t longSequences = 0, strayBytes = 0;
     for (size_t i = 0; i < s.size();) {
         char32_t c = 0;
         const size_t length = Utf8Sequence(s, i, c);
-        if (length == 0) return false;
-        high = high || length > 1;
-        i += length;
+        longSequences += length >= 3 ? 1 : 0;
+        strayBytes += length == 0 ? 1 : 0;
+        i += length == 0 ? 1 : length;
     }
-    return high;
+    return longSequences > strayBytes;
 }
 
-std::wstring DecodeUtf8(std::string_view s) {
-    std::wstring out;
-    out.reserve(s.size());
+// UTF-16 without a byte order mark, told by the zero bytes of its ASCII characters.
+std::optional<ProfileEncoding> Utf16ByZeroBytes(std::string_view s) {
+    const size_t units = s.size() / 2;
+    size_t highZero = 0, lowZero = 0;  // units with a zero in the second byte only, or the first
+    for (size_t i = 0; i + 1 < s.size(); i += 2) {
+        const bool first = s[i] == '\0', second = s[i + 1] == '\0';
+        highZero += !first && second ? 1 : 0;
+        lowZero += first && !second ? 1 : 0;
+    }
+    if (highZero > lowZero && highZero * 4 >= units) return ProfileEncoding::kUtf16Le;
+    if (lowZero > highZero && lowZero * 4 >= units) return ProfileEncoding::kUtf16Be;
+    return std::nullopt;
+}
+
+DecodedProfile DecodeUtf8(std::string_view s) {
+    DecodedProfile out;
+    out.text.reserve(s.size());
     for (size_t i = 0; i < s.size();) {
         char32_t c = 0;
         const size_t length = Utf8Sequence(s, i, c);
-        AppendCodePoint(out, length == 0 ? kReplacement : c);
+        out.clean = out.clean && length > 0;
+        AppendCodePoint(out.text, length == 0 ? kReplacement : c);
         i += length == 0 ? 1 : length;
     }
     return out;
 }
 
-std::wstring DecodeUtf16(std::string_view s, bool bigEndian) {
+DecodedProfile DecodeUtf16(std::string_view s, bool bigEndian) {
     const auto unit = [&](size_t i) {
         const auto lo = static_cast<uint8_t>(s[bigEndian ? i + 1 : i]);
         const auto hi = static_cast<uint8_t>(s[bigEndian ? i : i + 1]);
         return static_cast<char32_t>(lo | (hi << 8));
     };
-    std::wstring out;
-    out.reserve(s.size() / 2);
+    // The end-of-file mark as a character, or as the one byte an old tool appended.
+    if (s.size() % 2 == 1 && s.back() == kEndOfFile) s.remove_suffix(1);
+    if (s.size() >= 2 && s.size() % 2 == 0 && unit(s.size() - 2) == kEndOfFile) s.remove_suffix(2);
+    DecodedProfile out;
+    out.text.reserve(s.size() / 2);
     size_t i = 0;
     for (; i + 1 < s.size(); i += 2) {
         const char32_t u = unit(i);
         if (u >= 0xD800 && u <= 0xDBFF && i + 3 < s.size()) {
             const char32_t next = unit(i + 2);
             if (next >= 0xDC00 && next <= 0xDFFF) {
-                AppendCodePoint(out, 0x10000 + ((u - 0xD800) << 10) + (next - 0xDC00));
+                AppendCodePoint(out.text, 0x10000 + ((u - 0xD800) << 10) + (next - 0xDC00));
                 i += 2;
                 continue;
             }
         }
-        AppendCodePoint(out, u >= 0xD800 && u <= 0xDFFF ? kReplacement : u);
+        const bool lone = u >= 0xD800 && u <= 0xDFFF;
+        out.clean = out.clean && !lone;
+        AppendCodePoint(out.text, lone ? kReplacement : u);
     }
-    if (i < s.size()) AppendCodePoint(out, kReplacement);  // an odd byte at the end
+    if (i < s.size()) {  // a file cut in the middle of a unit
+        out.clean = false;
+        AppendCodePoint(out.text, kReplacement);
+    }
+    return out;
+}
+
+// Code page 932 is clean when the text converts back to the very same bytes: a malformed or
+// unassigned sequence comes back as other bytes, and so does anything the file cannot hold.
+DecodedProfile DecodeCp932(std::string_view s) {
+    DecodedProfile out{Sys().FromCp932(s)};
+    bool lossy = false;
+    out.clean = Sys().ToCp932(out.text, &lossy) == s && !lossy;
     return out;
 }
 
@@ -115,18 +150,25 @@ ProfileEncoding DetectProfileEncoding(std::string_view bytes) {
     if (StartsWith(bytes, kUtf8Bom)) return ProfileEncoding::kUtf8;
     if (StartsWith(bytes, kUtf16LeBom)) return ProfileEncoding::kUtf16Le;
     if (StartsWith(bytes, kUtf16BeBom)) return ProfileEncoding::kUtf16Be;
-    return IsValidUtf8WithHighBytes(bytes) ? ProfileEncoding::kUtf8 : ProfileEncoding::kCp932;
+    if (const auto utf16 = Utf16ByZeroBytes(bytes)) return *utf16;
+    return MostlyLongUtf8(bytes) ? ProfileEncoding::kUtf8 : ProfileEncoding::kCp932;
 }
 
-std::wstring DecodeProfileBytes(std::string_view bytes) {
+DecodedProfile DecodeProfileBytes(std::string_view bytes) {
+    const auto without = [&](std::string_view mark) {
+        std::string_view rest = bytes.substr(StartsWith(bytes, mark) ? mark.size() : 0);
+        if (!rest.empty() && rest.back() == kEndOfFile) rest.remove_suffix(1);
+        return rest;
+    };
     switch (DetectProfileEncoding(bytes)) {
-    case ProfileEncoding::kUtf8:
-        return DecodeUtf8(StartsWith(bytes, kUtf8Bom) ? bytes.substr(kUtf8Bom.size()) : bytes);
-    case ProfileEncoding::kUtf16Le: return DecodeUtf16(bytes.substr(kUtf16LeBom.size()), false);
-    case ProfileEncoding::kUtf16Be: return DecodeUtf16(bytes.substr(kUtf16BeBom.size()), true);
+    case ProfileEncoding::kUtf8: return DecodeUtf8(without(kUtf8Bom));
+    case ProfileEncoding::kUtf16Le:
+        return DecodeUtf16(bytes.substr(StartsWith(bytes, kUtf16LeBom) ? 2 : 0), false);
+    case ProfileEncoding::kUtf16Be:
+        return DecodeUtf16(bytes.substr(StartsWith(bytes, kUtf16BeBom) ? 2 : 0), true);
     case ProfileEncoding::kCp932: break;
     }
-    return Sys().FromCp932(bytes);
+    return DecodeCp932(without({}));
 }
 
 }  // namespace tolvare

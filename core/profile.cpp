@@ -42,6 +42,35 @@ std::wstring TrimBlank(std::wstring_view text) {
     return std::wstring(text.substr(first, last - first + 1));
 }
 
+// The one rule both readers follow for a line that holds no registration: nothing is left of it
+// once blanks, NULs, ideographic spaces (U+3000) and the like are taken away. The per-key lookup
+// passes over such a line, as the platform's profile reader passes over an empty one; the whole
+// read ends the section there, as at an empty line. Neither makes an entry of it, and the whole
+// read is incomplete when the per-key lookup finds entries after it (see ReadersAgree).
+bool HoldsNothing(std::wstring_view line) {
+    constexpr std::wstring_view kNothing(L" \t\v\f\0\u00A0\u3000\uFEFF", 8);
+    return line.find_first_not_of(kNothing) == std::wstring_view::npos;
+}
+
+// A value between a pair of double or single quotes stands without them, for both readers.
+std::wstring Unquoted(std::wstring value) {
+    if (value.size() >= 2 && (value.front() == L'"' || value.front() == L'\'') &&
+        value.back() == value.front()) {
+        value = value.substr(1, value.size() - 2);
+    }
+    return value;
+}
+
+// The value as the platform's reader hands it back: unquoted, at most 254 bytes.
+std::wstring LookedUp(const std::wstring& value) {
+    std::wstring out = Unquoted(value);
+    // A character is at most two bytes: only a long value needs measuring.
+    if (out.size() > kMaxValueBytes / 2 && GetByteLen(out) > static_cast<int32_t>(kMaxValueBytes)) {
+        out = GetByteMid(out, 1, static_cast<int32_t>(kMaxValueBytes));
+    }
+    return out;
+}
+
 struct ProfileEntry {
     std::wstring upperName;
     std::wstring value;
@@ -66,7 +95,7 @@ std::vector<ProfileEntry> ReadSection(const std::vector<std::wstring_view>& line
             inside = name.size() == wanted.size() && ToUpper(name) == wanted;
             continue;
         }
-        if (!inside || line.empty()) continue;
+        if (!inside || HoldsNothing(line)) continue;
         const size_t eq = line.find(L'=');
         ProfileEntry entry{ToUpper(TrimBlank(std::wstring_view(line).substr(0, eq))), {}, i};
         if (eq != std::wstring::npos) entry.value = TrimBlank(std::wstring_view(line).substr(eq + 1));
@@ -81,16 +110,7 @@ std::wstring FindValue(const std::vector<ProfileEntry>& entries, std::wstring_vi
     const std::wstring wanted = ToUpper(TrimBlank(key));
     for (const auto& e : entries) {
         if (e.upperName != wanted) continue;
-        // Unquoted and cut only for the value asked for: a lookup never converts the others.
-        std::wstring value = e.value;
-        if (value.size() >= 2 && (value.front() == L'"' || value.front() == L'\'') &&
-            value.back() == value.front()) {
-            value = value.substr(1, value.size() - 2);
-        }
-        if (GetByteLen(value) > static_cast<int32_t>(kMaxValueBytes)) {
-            value = GetByteMid(value, 1, static_cast<int32_t>(kMaxValueBytes));
-        }
-        return value;
+        return LookedUp(e.value);
     }
     return std::wstring(defaultValue);
 }
@@ -102,7 +122,88 @@ std::optional<std::vector<ProfileEntry>> ReadFileSection(const std::wstring& pat
     std::string bytes;
     SysError err;
     if (Sys().ReadWholeFile(path, bytes, err) != ReadStatus::kOk) return std::nullopt;
-    return ReadSection(SplitLines(DecodeProfileBytes(bytes)), section);
+    return ReadSection(SplitLines(DecodeProfileBytes(bytes).text), section);
+}
+
+// A line of the section as the whole read takes it: the value after the first "=" (or the whole
+// line), trimmed and unquoted as the per-key lookup has it.
+struct LoadedLine {
+    size_t line;
+    std::wstring value;
+};
+
+// The lines the whole read loads: from the line "[MARK]" to the first that is empty, holds nothing
+// or starts another section, or until the table is full.
+std::vector<LoadedLine> ReadWholeSection(const std::vector<std::wstring_view>& lines) {
+    std::vector<LoadedLine> loaded;
+    bool inSection = false;
+    for (size_t i = 0; i < lines.size(); ++i) {
+        const std::wstring_view line = lines[i];
+        const std::wstring trimmed = TrimBlank(line);
+        if (!inSection) {
+            inSection = trimmed == kSection;
+            continue;
+        }
+        if (HoldsNothing(trimmed) || trimmed[0] == L'[') break;
+        // A hand-edited file may hold more lines than row numbers exist.
+        if (loaded.size() >= static_cast<size_t>(kMaxRows)) break;
+        const size_t eq = line.find(L'=');
+        loaded.push_back(
+            {i, Unquoted(TrimBlank(eq == std::wstring_view::npos ? line : line.substr(eq + 1)))});
+    }
+    return loaded;
+}
+
+MarkRecord RowOf(std::wstring_view value) {
+    return {GetField(value, 1), GetField(value, 2), GetField(value, 3)};
+}
+
+// Whether the per-key lookup sees exactly the lines the whole read loaded, each making the same
+// row (a value cut to the lookup's 254 bytes may lose an empty field, nothing more). Otherwise
+// start-up and the list disagree: a registration start-up finds may be missing from the list
+// (after a line that holds nothing, in a section spelt another way, beyond the table's end), or a
+// row may stand for something the lookup reads differently (a line without "=", a long value).
+bool ReadersAgree(const std::vector<std::wstring_view>& lines, const std::vector<LoadedLine>& loaded) {
+    const std::vector<ProfileEntry> entries = ReadSection(lines, L"MARK");
+    if (entries.size() != loaded.size()) return false;
+    for (size_t k = 0; k < entries.size(); ++k) {
+        if (entries[k].line != loaded[k].line ||
+            RowOf(LookedUp(entries[k].value)) != RowOf(loaded[k].value)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// Whether the text a save writes for the rows reads back as the same rows (the mark in upper
+// case, as it is written). A row taken from a hand-edited line may not: a mark starting with "["
+// would end the section, one holding "=" would move the value's start, a value quoted by its
+// first and last fields would lose the quotes.
+bool SavedRowsReadBack(MarkTable table) {
+    const auto textOf = [&] {
+        std::wstring text;
+        for (const auto& line : ProfileLines(table)) text += line + L"\r\n";
+        return text;
+    };
+    std::wstring text = textOf();
+    // The encoding is told from the whole file, but the order of its lines matters only to zero
+    // bytes, which code page 932 has for NUL alone: then the rows go in the order the save writes.
+    if (text.find(L'\0') != std::wstring::npos) {
+        SortMarkTable(table);
+        text = textOf();
+    }
+    bool lossy = false;
+    const std::string bytes = Sys().ToCp932(text, &lossy);
+    // A character code page 932 cannot hold is for the save to refuse; the rest must come back.
+    const DecodedProfile again = lossy ? DecodedProfile{text} : DecodeProfileBytes(bytes);
+    const std::vector<LoadedLine> back = ReadWholeSection(SplitLines(again.text));
+    if (!again.clean || back.size() != table.Rows().size()) return false;
+    for (size_t k = 0; k < back.size(); ++k) {
+        MarkRecord row = table.Rows()[k];
+        row.mark = ToUpper(row.mark);
+        if (RowOf(back[k].value) != row) return false;
+    }
+    return true;
 }
 
 }  // namespace
@@ -141,32 +242,14 @@ int16_t GetMarkProfileAll(MarkTable& table) {
         // Ignore cannot skip an open that failed: there is nothing to read, so it ends like Abort.
         if (ReportProfileFailure(L"GetMarkProfileAll", err) != kIdRetry) return 0;
     }
-    const std::wstring text = DecodeProfileBytes(bytes);
-    const std::vector<std::wstring_view> lines = SplitLines(text);
-    bool inSection = false;
-    size_t firstRow = 0, endRow = 0;  // the lines loaded as rows: [firstRow, endRow)
-    for (size_t i = 0; i < lines.size(); ++i) {
-        const std::wstring_view line = lines[i];
-        const std::wstring trimmed = Trim(line);
-        if (!inSection) {
-            inSection = trimmed == kSection;
-            firstRow = endRow = i + 1;
-            continue;
-        }
-        if (trimmed.empty() || trimmed[0] == L'[') break;
-        // A hand-edited file may hold more lines than row numbers exist.
-        if (table.UBound() >= kMaxRows) break;
-        const size_t eq = line.find(L'=');
-        const std::wstring value = Trim(eq == std::wstring_view::npos ? line : line.substr(eq + 1));
-        table.Append({GetField(value, 1), GetField(value, 2), GetField(value, 3)});
-        endRow = i + 1;
-    }
-    // Start-up finds programs through the per-key lookup: every entry it would see must be a row
-    // of the list, or a save would drop registrations that still work.
-    bool complete = true;
-    for (const auto& entry : ReadSection(lines, L"MARK")) {
-        if (!inSection || entry.line < firstRow || entry.line >= endRow) complete = false;
-    }
+    const DecodedProfile decoded = DecodeProfileBytes(bytes);
+    const std::vector<std::wstring_view> lines = SplitLines(decoded.text);
+    const std::vector<LoadedLine> loaded = ReadWholeSection(lines);
+    for (const auto& l : loaded) table.Append(RowOf(l.value));
+    // Complete only when a save would keep everything: the file decoded without a replaced byte,
+    // start-up's lookup sees the very registrations of the list, and each row, written back,
+    // reads as itself.
+    const bool complete = decoded.clean && ReadersAgree(lines, loaded) && SavedRowsReadBack(table);
     loadedProfile = {complete, FingerprintOf(bytes)};
     return table.UBound();
 }
@@ -186,7 +269,7 @@ int16_t GetMarkProfile(MarkTable& table, std::wstring_view mark) {
     for (int i = 0; i < kMaxPerMark; ++i) {
         const std::wstring value = FindValue(*entries, upper + L"_" + std::to_wstring(i), kNoData);
         if (value == kNoData) break;
-        table.Append({GetField(value, 1), GetField(value, 2), GetField(value, 3)});
+        table.Append(RowOf(value));
     }
     return table.UBound();
 }

@@ -70,17 +70,26 @@ using F = RegistField;
 TEST_F(Profile, ReadsTheMarkSectionUntilItEnds) {
     struct Case {
         std::wstring text, rows;
-        bool complete;  // every registration the per-extension lookup would see is a row
+        bool complete;  // both readers see the same registrations, and each saves back as itself
     } cases[] = {
         {L"[MARK]\r\nA_0=A,1,a\r\nB_0=B,2,b\r\n", L"A,1,a | B,2,b", true},
         {L"[MARK]\nA_0=A,1,a\rB_0=B,2,b", L"A,1,a | B,2,b", true},
-        {L"B_0=B,2,b\r\n[X]\r\nA=1\r\n  [MARK]  \r\nA_0=A,1,a\r\n", L"A,1,a", true},
-        {L"[mark]\r\nA_0=A,1,a\r\n[MARK]\r\nB_0=B,2,b\r\n", L"B,2,b", false},  // case matters
-        {L"[MARK]\r\nA_0=A,1,a\r\n   \r\nB_0=B,2,b\r\n", L"A,1,a", false},     // a blank line ends it
-        {L"[MARK]\r\nA_0=A,1,a\r\n[X]\r\nB_0=B,2,b\r\n", L"A,1,a", true},
-        // Keys play no part; the value is trimmed, its fields are not.
-        {L"[MARK]\r\nt_7=t,p\r\nTXT,C:\\E.EXE,エディタ\r\n; a, b\r\n K =  T, E ,n ,4th  \r\n",
-         L"t,p, | TXT,C:\\E.EXE,エディタ | ; a, b, | T, E ,n ", true},
+        {L"B_0=B,2,b\r\n[X]\r\nA=1\r\n  [MARK]  \r\nA_0=A,1,a\r\n[X]\r\nB_0=B,2,b\r\n", L"A,1,a", true},
+        {L"[mark]\r\n[MARK]\r\nB_0=B,2,b\r\n", L"B,2,b",
+         false},  // case matters; the lookup's section is empty
+        {L"[MARK]\r\nA_0=A,1,a\r\n   \r\nB_0=B,2,b\r\n", L"A,1,a", false},  // a blank line ends it,
+        {std::wstring(L"[MARK]\r\nA_0=A,1,a\r\n\t\0\u3000\r\nB_0=B,2,b\r\n", 30), L"A,1,a", false},  // so do
+        {L"[MARK]\r\nA_0=A,1,a\r\n\u3000\r\n", L"A,1,a", true},  // blanks, NUL; with nothing after them
+        // Keys play no part; the value is trimmed and unquoted as the lookup has it, its fields are not.
+        {L"[MARK]\r\nt_7=t,p\r\n K =\t T, E ,n,4th  \r\nTXT_0=\"TXT,C:\\x\\edit.exe,Edit\"\r\n",
+         L"t,p, | T, E ,n | TXT,C:\\x\\edit.exe,Edit", true},
+        // Lines the lookup reads otherwise, or that a save would not write back as they are.
+        {L"[MARK]\r\nTXT,C:\\E.EXE,エディタ\r\n; a, b\r\n", L"TXT,C:\\E.EXE,エディタ | ; a, b,", false},
+        {L"[MARK]\r\nA_0=[A,1,a\r\nB_0=\"B,2,b\",c\r\n", L"[A,1,a | \"B,2,b\"", false},
+        {L"[MARK]\r\nA_0=A," + std::wstring(127, L'ぁ') + L",a\r\n", L"A," + std::wstring(127, L'ぁ') + L",a",
+         false},  // 258 bytes: the lookup has only 254, and here they lose a field
+        {L"[MARK]\r\nA_0=A," + std::wstring(251, L'p') + L",,\r\n", L"A," + std::wstring(251, L'p') + L",",
+         true},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(Load(c.text), c.rows);
@@ -93,12 +102,30 @@ TEST_F(Profile, ReadsTheEncodingsWindowsEditorsSave) {
         L"[MARK]\r\nTXT_0=TXT,C:\\ツール\\文書.exe,ｴﾃﾞｨﾀ\r\nTXT_1=nodata\r\nTXT_2=X\r\n";
     const std::string utf8 = reinterpret_cast<const char*>(
         u8"[MARK]\r\nTXT_0=TXT,C:\\ツール\\文書.exe,ｴﾃﾞｨﾀ\r\nTXT_1=nodata\r\nTXT_2=X\r\n");
-    std::string le = "\xFF\xFE", be = "\xFE\xFF";
+    std::string le, be;
     for (const wchar_t c : text) le += {char(c), char(c >> 8)}, be += {char(c >> 8), char(c)};
-    for (const auto& bytes : {fake.ToCp932(text), "\xEF\xBB\xBF" + utf8, utf8, le, be}) {
+    const std::wstring base = L"TXT,C:\\ツール\\文書.exe,ｴﾃﾞｨﾀ | nodata,, | X,,";
+    // The bytes, the rows, whether complete: half-width katakana that are two-byte UTF-8 as well
+    // stay code page 932; a byte that stands for nothing is replaced (in UTF-8, 0x20 after 0x81,
+    // UTF-16 cut short); UTF-8 and UTF-16 with and without a mark, and with an end-of-file mark.
+    const std::string cp932 = fake.ToCp932(text);
+    std::vector<std::tuple<std::string, std::wstring, bool>> cases = {
+        {fake.ToCp932(L"[MARK]\r\nTXT_0=TXT,C:\\m.exe,ﾒｰﾗｰ\r\nTXT_1=TXT,C:\\h.exe,ﾊｲ\r\n"),
+         L"TXT,C:\\m.exe,ﾒｰﾗｰ | TXT,C:\\h.exe,ﾊｲ", true},
+        {utf8 + "\xFF", base + L" | \uFFFD,,", false},
+        {"; \x81\x20\r\n" + cp932, base, false},
+        {"\xFF\xFE" + le.substr(0, le.size() - 1), base + L" | \uFFFD,,", false}};
+    for (const std::string& bytes : {cp932, "\xEF\xBB\xBF" + utf8, utf8, "\xFF\xFE" + le, "\xFE\xFF" + be, le,
+                                     be, cp932 + "\x1A", le + "\x1A"})
+        cases.emplace_back(bytes, base, true);
+    for (const auto& [bytes, rows, complete] : cases) {
+        SCOPED_TRACE(::testing::PrintToString(bytes));
         SetFile(bytes);
-        GetMarkProfile(markTable, L"txt");  // stops at the value "nodata"
-        EXPECT_EQ(RowsOf(markTable), L"TXT,C:\\ツール\\文書.exe,ｴﾃﾞｨﾀ") << ::testing::PrintToString(bytes);
+        GetMarkProfileAll(markTable);
+        EXPECT_EQ(RowsOf(markTable), rows);
+        EXPECT_EQ(loadedProfile.complete, complete);
+        GetMarkProfile(markTable, L"txt");  // the same bytes, up to the value "nodata"
+        EXPECT_EQ(RowsOf(markTable), rows.substr(0, rows.find(L" | nodata")));
     }
 }
 
