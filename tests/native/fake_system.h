@@ -140,6 +140,8 @@ public:
     int64_t now = 0, waits = 0;                  // waits and pauses advance the clock instead of sleeping
     std::function<int(const ShownBox&)> answer;  // when set, answers every box instead of `answers`
 
+    // A text of the fake's own, so that no expectation comes from the platform code under test.
+    std::wstring ErrorText(uint32_t code) override { return L"error " + std::to_wstring(code); }
     void Beep() override { ++beeps; }
     int MessageBox(const std::wstring& text, const std::wstring& title, unsigned style) override {
         boxes.emplace_back(text, title, style);
