@@ -240,6 +240,11 @@ TEST_F(RegistrationTest, TheEditorRefusesWithAStopBoxAndTakesKeysFilesAndDropsAs
         EXPECT_EQ(GetFocus(), form->Control(focus)) << key;
     }
     EXPECT_EQ(boxes.seen, (std::vector<Box>{{L"拡張子が未入力です", L"TOLVARE エラー", 'S', {IDOK}}}));
+    // The focus stays where the user left it while another window is active.
+    SetFocus(form->Control(R::kTextName));
+    HWND other = CreateWindowExW(0, L"STATIC", L"", WS_OVERLAPPED | WS_VISIBLE, 0, 0, 9, 9, 0, 0, 0, 0);
+    SetActiveWindow(other), Pump(), SetActiveWindow(form->hwnd()), Pump(), DestroyWindow(other);
+    EXPECT_EQ(GetFocus(), form->Control(R::kTextName));
     // The hints, in the tool tip window the dialog owns: none on the program box.
     HWND tip = nullptr;
     do tip = FindWindowExW(nullptr, tip, TOOLTIPS_CLASSW, nullptr);
