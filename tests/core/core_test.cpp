@@ -131,7 +131,13 @@ TEST_F(Profile, ReadsTheEncodingsWindowsEditorsSave) {
          L"TXT,C:\\m.exe,ﾒｰﾗｰ | TXT,C:\\h.exe,ﾊｲ", true},
         {utf8 + "\xFF", base + L" | \uFFFD,,", false},
         {"; \x81\x20\r\n" + cp932, base, false},
-        {"\xFF\xFE" + le.substr(0, le.size() - 1), base + L" | \uFFFD,,", false}};
+        {"\xFF\xFE" + le.substr(0, le.size() - 1), base + L" | \uFFFD,,", false},
+        // The largest lead bytes: code page 932's last row, UTF-8's four bytes, UTF-16's surrogates.
+        {"[MARK]\r\nTXT_0=TXT,\xFC\x4B,n\r\n", L"TXT,\u9ED1,n", true},
+        {"\xEF\xBB\xBF[MARK]\r\nTXT_0=TXT,\xF4\x8F\xBF\xBF,n\r\n", L"TXT,\U0010FFFF,n", true},
+        {std::string("\xFF\xFE[\0M\0A\0R\0K\0]\0\n\0T\0X\0T\0_\0\x30\0=\0T\0X\0T\0,\0\xFF\xDB\xFF\xDF,\0n\0",
+                     44),
+         L"TXT,\U0010FFFF,n", true}};
     for (const std::string& bytes : {cp932, "\xEF\xBB\xBF" + utf8, utf8, "\xFF\xFE" + le, "\xFE\xFF" + be, le,
                                      be, cp932 + "\x1A", le + "\x1A"})
         cases.emplace_back(bytes, base, true);
