@@ -135,6 +135,11 @@ bool IsFullPath(std::wstring_view path) {
     return path.size() >= 3 && drive >= L'a' && drive <= L'z' && path[1] == L':' && IsSeparator(path[2]);
 }
 
+std::optional<std::wstring> ProgramFile(const std::wstring& program) {
+    const auto resolved = Resolve(TrimBlanks(program));
+    return resolved ? std::optional(resolved->file) : std::nullopt;
+}
+
 uint32_t RunProgram(const std::wstring& program, const std::wstring& file, bool* declined) {
     if (declined != nullptr) *declined = false;
     const std::wstring trimmedProgram = TrimBlanks(program), trimmedFile = TrimBlanks(file);

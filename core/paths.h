@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -13,6 +14,9 @@ bool IsFullPath(std::wstring_view path);
 // The long names of a path written with short names ("~"); built from the listed names only, so
 // it starts with "\" and has no drive. A path without "~" comes back unchanged.
 std::wstring GetLongPath(const std::wstring& path);
+// The file a registered program starts, found as its start finds it (never in the current
+// folder); nothing when there is none.
+std::optional<std::wstring> ProgramFile(const std::wstring& program);
 // Starts the registered program with the file; shows the reason when that fails. Returns the
 // process id or 0; `declined` tells a start the user refused at the system's consent prompt, which
 // needs no word.

@@ -10,6 +10,8 @@
 #include <thread>
 #include <utility>
 
+#include "core/paths.h"
+
 namespace tolvare {
 
 namespace {
@@ -43,11 +45,12 @@ HICON FitIcon(HICON icon, int size) {
 
 }  // namespace
 
-HICON LoadProgramIcon(const std::wstring& path, int size) {
-    const DWORD attributes = GetFileAttributesW(path.c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
-        return nullptr;
-    }
+HICON LoadProgramIcon(const std::wstring& program, int size) {
+    // The file a press would start, found the same way: a name is never looked for in the
+    // current folder, and a quoted program or one with arguments still shows its icon.
+    const std::optional<std::wstring> file = ProgramFile(program);
+    if (!file) return nullptr;
+    const std::wstring& path = *file;
     // A program's own first icon is what the shell shows for it. It is asked for by itself, at
     // the size wanted: SHGetFileInfoW answers for the type (Wine gives every exe the generic
     // document icon) and only at the system's two sizes.

@@ -12,9 +12,10 @@
 
 namespace tolvare {
 
-// The icon the shell shows for a program file, `size` pixels square: the file's own first icon,
-// or else the shell's icon for its type. Null when the file does not exist. The caller destroys it.
-HICON LoadProgramIcon(const std::wstring& path, int size);
+// The icon the shell shows for the file a registered program starts, `size` pixels square: the
+// file's own first icon, or else the shell's icon for its type. Null when there is no such file.
+// The caller destroys it.
+HICON LoadProgramIcon(const std::wstring& program, int size);
 
 // The function the background thread loads icons with; tests put a slow or counting one here.
 using ProgramIconLoader = HICON (*)(const std::wstring& path, int size);

@@ -212,7 +212,7 @@ TEST_F(FormSelectTest, ButtonsShowTheirProgramsIconsAtTheWindowDpiUntilTheWindow
     FillTable(1);
     const std::wstring own = markTable[1].program;
     markTable.Erase();
-    for (const std::wstring& program : {dir_.path(), dir_ / L"missing.exe", own, bare})
+    for (const std::wstring& program : {dir_.path(), dir_ / L"missing.exe", L"\"" + own + L"\" /x", bare})
         markTable.Append({L"TXT", program, L"ＷＷＷＷＷＷＷＷＷＷ"});
     HWND hwnd = Show(4);
     SHFILEINFOW generic{};
