@@ -425,6 +425,7 @@ TEST_F(Startup, LaunchStartsTheRegisteredFileOrNoneAndOffersTheList) {
           L"C:\\Windows\\System32\\notepad.exe", L"C:\\bin\\tool.exe", L"C:\\T\\tools\\x.exe",
           L"C:\\T\\Run.Cmd", L"C:\\T\\tolvare.exe", L"C:\\my.dir\\app", L"planted.exe", L".\\planted.exe"})
         fake.attributes[f] = 0x20;
+    fake.attributes[L"C:\\T\\edit.exe"] = fake.attributes[L"C:\\Windows\\System32\\edit.exe"] = 0x20;
     const std::wstring doc = L" C:\\my docs\\a.txt\t", line = L" C:\\my docs\\a.txt", notFound = L"error 2";
     const std::wstring batch = L"ファイル名に、バッチファイルへ渡せない文字（& | < > ^ %）が含まれています。";
     struct Case {
@@ -441,6 +442,7 @@ TEST_F(Startup, LaunchStartsTheRegisteredFileOrNoneAndOffersTheList) {
          L"C:\\t\\a.exe b.exe"},  // longest
         {L"C:\\app.exe\t/x", doc, L"C:\\app.exe\t/x" + line, L"C:\\app.exe"},
         {L"notepad", doc, L"notepad" + line, L"C:\\Windows\\System32\\notepad.exe"},
+        {L"edit", doc, L"edit" + line, L"C:\\T\\edit.exe"},  // TOLVARE's folder comes first
         {L"tool.exe /x", doc, L"tool.exe /x" + line, L"C:\\bin\\tool.exe"},
         {L"tools\\x.exe", doc, L"tools\\x.exe" + line, L"C:\\T\\tools\\x.exe"},
         {L"Run.Cmd", L"C:\\x(y) z.txt", L"C:\\T\\Run.Cmd C:\\x(y) z.txt", L"C:\\T\\Run.Cmd"},

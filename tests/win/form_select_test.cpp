@@ -108,7 +108,7 @@ TEST_F(FormSelectTest, AColumnOfNumberedButtonsWhoseChoiceStartsItsRowAndEndsThe
             if (how == WA_CLICKACTIVE)
                 SetFocus(Form_select().Button(c.buttons - 1)), SendMessageW(hwnd, WM_ACTIVATE, how, 0);
             PumpFor(20);
-            ASSERT_EQ(GetFocus(), Form_select().Button(0)) << how;
+            EXPECT_EQ(GetFocus(), Form_select().Button(0)) << how;
         }
         DestroyWindow(other);
 

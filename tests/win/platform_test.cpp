@@ -72,7 +72,11 @@ TEST_F(PlatformTest, OnlyTheRegisteredFileStartsNeverOneInTheCurrentFolderNorABa
         expected.push_back({text + reason, L"TOLVARE", 'S', {IDOK}});
     }
     EXPECT_EQ(boxes.seen, expected);
-    // A harmless name goes through the batch file to the probe: the one line the log ever gets.
+    // A system program's name starts the system's program, never one planted under its name in
+    // the current folder; a harmless name goes through the batch file to the probe: the one line
+    // the log ever gets.
+    ASSERT_TRUE(CopyFileTo(probe, dir_ / L"hostname.exe"));
+    EXPECT_NE(RunProgram(L"hostname.exe", L"C:\\a.txt"), 0u);
     EXPECT_NE(RunProgram(dir_ / L"run.bat", dir_ / L"a b.txt"), 0u);
     std::optional<std::string> lines;
     PollUntil([&] { return (lines = ReadFileBytes(log)) && lines->ends_with('\n'); });
