@@ -289,15 +289,16 @@ TEST_F(Profile, NeverLosesARegistrationWhicheverFileOperationFails) {
          }}};
     int points = 0, runs = 0;
     for (const auto& [name, scenario] : scenarios) {
-        // kind: 5 or 32 fail operation k once with that code, 'F' fills the disk, 'S' stops all.
+        // kind: 5 or 32 fail operation k once with that code, 'H' (a sharing violation) each time it
+        // is tried again, 'F' fills the disk, 'S' stops all.
         const auto run = [&](int k, int kind, int button, int yesNo) {
             for (const auto& entry : std::filesystem::directory_iterator(dir.path()))
                 test::RemoveTree(entry.path().wstring());
             test::WriteFileBytes(file, old), test::WriteFileBytes(file + L".bk", earlier);
             result.reset(), shown.clear(), dropped.clear(), fake.boxes.clear();
-            fake.fileOps = 0, fake.failCode = static_cast<uint32_t>(kind);
-            fake.failAt = kind < 'F' ? k : 0, fake.fullFrom = kind == 'F' ? k : 0,
-            fake.stopFrom = kind == 'S' ? k : 0;
+            fake.fileOps = 0, fake.failCode = kind == 'H' ? 32 : static_cast<uint32_t>(kind);
+            fake.failAt = kind < 'F' || kind == 'H' ? k : 0, fake.holdSame = kind == 'H';
+            fake.fullFrom = kind == 'F' ? k : 0, fake.stopFrom = kind == 'S' ? k : 0;
             int retries = 0;
             fake.answer = [&](const testing::ShownBox& box) {
                 const unsigned type = std::get<2>(box) & 0xF;
@@ -333,7 +334,7 @@ TEST_F(Profile, NeverLosesARegistrationWhicheverFileOperationFails) {
         for (int k = 1; k <= clean && !HasFailure(); ++k)
             for (const int button : {kIdAbort, kIdRetry, kIdIgnore})
                 for (const int yesNo : {kIdYes, kIdNo})
-                    for (const int kind : {5, 32, int{'F'}, int{'S'}}) run(k, kind, button, yesNo);
+                    for (const int kind : {5, 32, int{'H'}, int{'F'}, int{'S'}}) run(k, kind, button, yesNo);
     }
     RecordProperty("fault_points", points), RecordProperty("runs", runs);
     std::cout << "file-fault sweep: " << points << " fault points, " << runs << " runs\n";

@@ -190,16 +190,22 @@ public:
 
     // File faults. Every file operation (read, create, write, commit, replace, delete, list, link)
     // counts in `fileOps`, from 1. Operation `failAt` fails with `failCode`, and so does every
-    // one for `holdMs` after it; from `fullFrom` on every write fails as on a full disk (112); from
-    // `stopFrom` on every operation fails, as if the machine had stopped there.
+    // one for `holdMs` after it, and with `holdSame` the same operation on the same file each time
+    // it is tried again until another comes between (a file a scanner keeps); from `fullFrom` on
+    // every write fails as on a full disk (112); from `stopFrom` on every operation fails, as if
+    // the machine had stopped there.
     int fileOps = 0, failAt = 0, fullFrom = 0, stopFrom = 0;
     uint32_t failCode = 5;
     int64_t holdMs = 0, heldUntil = -1;
+    bool holdSame = false;
+    std::wstring heldOp;
 
-    bool Fails(SysError& err, bool writes = false) {
+    bool Fails(SysError& err, const std::wstring& what, bool writes = false) {
         const int op = ++fileOps;
-        if (op == failAt) heldUntil = now + holdMs;
-        const bool held = failAt > 0 && (op == failAt || (op > failAt && now < heldUntil));
+        if (op == failAt) heldUntil = now + holdMs, heldOp = what;
+        if (what != heldOp) heldOp.clear();
+        const bool held =
+            failAt > 0 && (op == failAt || (op > failAt && now < heldUntil) || (holdSame && !heldOp.empty()));
         const bool full = writes && fullFrom > 0 && op >= fullFrom;
         if (!held && !full && (stopFrom == 0 || op < stopFrom)) return false;
         const uint32_t code = full ? 112 : held ? failCode : 5;
@@ -207,35 +213,36 @@ public:
         return true;
     }
     ReadStatus ReadWholeFile(const std::wstring& path, std::string& bytes, SysError& err) override {
-        return Fails(err) ? ReadStatus::kFailed : RealSystem::ReadWholeFile(path, bytes, err);
+        return Fails(err, L"read " + path) ? ReadStatus::kFailed
+                                           : RealSystem::ReadWholeFile(path, bytes, err);
     }
     std::unique_ptr<OutFile> CreateOutFile(const std::wstring& path, SysError& err) override {
         struct File : OutFile {  // the real file, whose writes and commit fail as scripted
             std::unique_ptr<OutFile> real;
             FakeSystem* fake;
             bool Write(std::string_view bytes, SysError& err) override {
-                return !fake->Fails(err, true) && real->Write(bytes, err);
+                return !fake->Fails(err, L"write", true) && real->Write(bytes, err);
             }
-            bool Commit(SysError& err) override { return !fake->Fails(err) && real->Commit(err); }
+            bool Commit(SysError& err) override { return !fake->Fails(err, L"commit") && real->Commit(err); }
         };
         auto file = std::make_unique<File>();
-        file->real = Fails(err) ? nullptr : RealSystem::CreateOutFile(path, err);
+        file->real = Fails(err, L"create " + path) ? nullptr : RealSystem::CreateOutFile(path, err);
         file->fake = this;
         return file->real ? std::move(file) : nullptr;
     }
     bool ReplaceFileWith(const std::wstring& from, const std::wstring& to, SysError& err) override {
-        return !Fails(err) && RealSystem::ReplaceFileWith(from, to, err);
+        return !Fails(err, L"replace " + to) && RealSystem::ReplaceFileWith(from, to, err);
     }
     bool DeleteFileAt(const std::wstring& path, SysError& err) override {
-        return !Fails(err) && RealSystem::DeleteFileAt(path, err);
+        return !Fails(err, L"delete " + path) && RealSystem::DeleteFileAt(path, err);
     }
     std::vector<std::wstring> ListFiles(const std::wstring& pattern) override {
         SysError err;
-        return Fails(err) ? std::vector<std::wstring>{} : RealSystem::ListFiles(pattern);
+        return Fails(err, L"list") ? std::vector<std::wstring>{} : RealSystem::ListFiles(pattern);
     }
     std::wstring LinkTarget(const std::wstring& path) override {
         SysError err;
-        return Fails(err) ? path : RealSystem::LinkTarget(path);
+        return Fails(err, L"link") ? path : RealSystem::LinkTarget(path);
     }
 };
 
