@@ -241,8 +241,9 @@ TEST_F(Profile, SavesSortedWithABackupAndNamesALineItCannotWrite) {
 // or changed it, the profile is the old file or a whole new one, a save that says it is done wrote
 // exactly the table shown, and a load that missed rows never saves without the question.
 TEST_F(Profile, NeverLosesARegistrationWhicheverFileOperationFails) {
-    const std::string old =
+    const std::string shown3 =
         "[MARK]\r\nDOC_0=DOC,C:\\W.EXE,w\r\nTXT_0=TXT,C:\\E.EXE,e\r\nTXT_1=TXT,C:\\V.EXE,v\r\n";
+    std::string old;  // the profile each run starts from
     const std::string earlier = "[MARK]\r\nOLD_0=OLD,o,o\r\n";
     using Values = std::vector<std::string>;
     const auto values = [](const Bytes& bytes) {  // the registrations of a file, by their values
@@ -266,8 +267,8 @@ TEST_F(Profile, NeverLosesARegistrationWhicheverFileOperationFails) {
         result = SaveMarkProfileAll(markTable);
         for (const auto& r : markTable.Rows()) shown.push_back(value(r));
     };
-    const std::pair<const char*, std::function<void()>> scenarios[] = {
-        {"list, a row deleted and one changed",
+    const std::tuple<const char*, std::string, std::function<void()>> scenarios[] = {
+        {"list, a row deleted and one changed", shown3,
          [&] {
              GetMarkProfileAll(markTable);
              std::erase_if(markTable.Rows(), [&](MarkRecord& r) {
@@ -277,18 +278,27 @@ TEST_F(Profile, NeverLosesARegistrationWhicheverFileOperationFails) {
              });
              save();
          }},
-        {"list, every row deleted",
+        {"list, every row deleted", shown3,
          [&] {
              for (GetMarkProfileAll(markTable); const auto& r : markTable.Rows()) dropped.push_back(value(r));
              markTable.Erase(), save();
          }},
-        {"start-up's editor, a new row", [&] {
+        {"start-up's editor, a new row", shown3,
+         [&] {
              fake.args = L"C:\\a.pdf";
              fake.onEditor = [&] { markTable[selectedMark].program = L"C:\\P.EXE", save(); };
              Main();
+         }},
+        // The question comes first; the registration the list could not show is then kept in the
+        // backup, or the profile is not replaced.
+        {"list, a registration it cannot show", shown3 + "\r\nZIP_0=ZIP,C:\\Z.EXE,z\r\n", [&] {
+             if (GetMarkProfileAll(markTable) > 0)
+                 dropped.push_back(value(markTable[1])), markTable[1].name = L"w2";
+             save();
          }}};
     int points = 0, runs = 0;
-    for (const auto& [name, scenario] : scenarios) {
+    for (const auto& [name, initial, scenario] : scenarios) {
+        old = initial;
         // kind: 5 or 32 fail operation k once with that code, 'H' (a sharing violation) each time it
         // is tried again, 'F' fills the disk, 'S' stops all.
         const auto run = [&](int k, int kind, int button, int yesNo) {
@@ -326,6 +336,7 @@ TEST_F(Profile, NeverLosesARegistrationWhicheverFileOperationFails) {
                 EXPECT_TRUE(asked || result != SaveResult::kSaved || holds(now, v))
                     << "dropped unasked: " << v;
             }
+            EXPECT_TRUE(asked || old == shown3 || ini == old) << "saved over what the list did not show";
             return fake.fileOps;
         };
         const int clean = run(0, 0, kIdAbort, kIdYes);
