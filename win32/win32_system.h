@@ -59,11 +59,11 @@ public:
     void ShowEditor() override;
     void ShowSelect() override;
 
-private:
     // The name of the lock that marks the instance working on a profile: one name however the
     // profile's folder is reached (subst, a mapped drive or UNC, junctions and links, any case).
     std::wstring InstanceLockName(const std::wstring& profilePath);
 
+private:
     WindowOpeners openers_;
 };
 

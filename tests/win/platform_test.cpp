@@ -93,6 +93,19 @@ TEST_F(PlatformTest, OnlyTheRegisteredFileStartsNeverOneInTheCurrentFolderNorABa
     EXPECT_FALSE(Sys().IsThisExe(dir_ / L"My.exe"));
 }
 
+TEST_F(PlatformTest, OneLockPerProfileHoweverSpelledAndALockThatCannotBeMadeIsHeld) {
+    Win32System sys;
+    const std::wstring folder = dir_.MakeDir(L"Profile Folder"),
+                       name = sys.InstanceLockName(folder + L"\\t.ini");
+    for (const auto& spelling : {ShortPath(folder) + L"\\t.ini", sys.ToUpper(folder) + L"\\T.INI",
+                                 folder + L"\\..\\Profile Folder\\.\\t.ini"})
+        EXPECT_EQ(sys.InstanceLockName(spelling), name) << spelling;
+    EXPECT_NE(sys.InstanceLockName(dir_ / L"t.ini"), name);
+    HANDLE other = CreateEventW(nullptr, FALSE, FALSE, name.c_str());  // the name taken: no mutex
+    EXPECT_TRUE(sys.AnotherInstanceRunning(folder + L"\\t.ini"));
+    CloseHandle(other);
+}
+
 TEST_F(PlatformTest, BoxesAreOwnedByTheFrontWindowAndNeverBehindATopmostOne) {
     HWND owner = nullptr;
     bool topmost = false;
