@@ -198,11 +198,11 @@ public:
     uint32_t failCode = 5;
     int64_t holdMs = 0, heldUntil = -1;
     bool holdSame = false;
-    std::wstring heldOp;
+    std::wstring heldOp, failedOp;  // the operation held, and the last one made to fail at `failAt`
 
     bool Fails(SysError& err, const std::wstring& what, bool writes = false) {
         const int op = ++fileOps;
-        if (op == failAt) heldUntil = now + holdMs, heldOp = what;
+        if (op == failAt) heldUntil = now + holdMs, heldOp = failedOp = what;
         if (what != heldOp) heldOp.clear();
         const bool held =
             failAt > 0 && (op == failAt || (op > failAt && now < heldUntil) || (holdSame && !heldOp.empty()));
