@@ -129,10 +129,10 @@ DecodedProfile DecodeUtf16(std::string_view s, bool bigEndian) {
 
 // Code page 932 is clean when the text converts back to the very same bytes: a malformed or
 // unassigned sequence comes back as other bytes, and so does anything the file cannot hold.
-DecodedProfile DecodeCp932(std::string_view s) {
+DecodedProfile DecodeCp932(std::string_view s, bool judge) {
     DecodedProfile out{Sys().FromCp932(s)};
     bool lossy = false;
-    out.clean = Sys().ToCp932(out.text, &lossy) == s && !lossy;
+    out.clean = !judge || (Sys().ToCp932(out.text, &lossy) == s && !lossy);
     return out;
 }
 
@@ -154,7 +154,7 @@ ProfileEncoding DetectProfileEncoding(std::string_view bytes) {
     return MostlyLongUtf8(bytes) ? ProfileEncoding::kUtf8 : ProfileEncoding::kCp932;
 }
 
-DecodedProfile DecodeProfileBytes(std::string_view bytes) {
+DecodedProfile DecodeProfileBytes(std::string_view bytes, bool judge) {
     const auto without = [&](std::string_view mark) {
         std::string_view rest = bytes.substr(StartsWith(bytes, mark) ? mark.size() : 0);
         if (!rest.empty() && rest.back() == kEndOfFile) rest.remove_suffix(1);
@@ -168,7 +168,7 @@ DecodedProfile DecodeProfileBytes(std::string_view bytes) {
         return DecodeUtf16(bytes.substr(StartsWith(bytes, kUtf16BeBom) ? 2 : 0), true);
     case ProfileEncoding::kCp932: break;
     }
-    return DecodeCp932(without({}));
+    return DecodeCp932(without({}), judge);
 }
 
 }  // namespace tolvare

@@ -29,6 +29,8 @@ struct DecodedProfile {
     bool clean = true;
 };
 // The file's text. A final 0x1A byte (U+001A in UTF-16) is an old end-of-file mark and no text.
-DecodedProfile DecodeProfileBytes(std::string_view bytes);
+// Without `judge`, code page 932 text is not converted back to tell whether it is clean (the
+// lookup on the launch path only needs the text).
+DecodedProfile DecodeProfileBytes(std::string_view bytes, bool judge = true);
 
 }  // namespace tolvare

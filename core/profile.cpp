@@ -122,7 +122,7 @@ std::optional<std::vector<ProfileEntry>> ReadFileSection(const std::wstring& pat
     std::string bytes;
     SysError err;
     if (Sys().ReadWholeFile(path, bytes, err) != ReadStatus::kOk) return std::nullopt;
-    return ReadSection(SplitLines(DecodeProfileBytes(bytes).text), section);
+    return ReadSection(SplitLines(DecodeProfileBytes(bytes, false).text), section);
 }
 
 // A line of the section as the whole read takes it: the value after the first "=" (or the whole
