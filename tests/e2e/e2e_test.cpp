@@ -114,25 +114,5 @@ TEST_F(E2E, ASecondStartOnTheSameProfileIsRefusedInFrontHoweverItsPathIsSpelled)
     EXPECT_FALSE(ReadFileBytes(log_)) << "the second instance launched a program";
 }
 
-// Explorer's "Open with" list names the exe by its description, in the user's language or in
-// English: both blocks hold it intact.
-TEST(VersionResource, BothLanguagesDescribeTheExe) {
-    const std::wstring exe = WindowsPathOf(TOLVARE_EXE_PATH);
-    DWORD ignored = 0;
-    std::vector<char> info(GetFileVersionInfoSizeW(exe.c_str(), &ignored));
-    ASSERT_TRUE(!info.empty() &&
-                GetFileVersionInfoW(exe.c_str(), 0, static_cast<DWORD>(info.size()), info.data()));
-    for (const wchar_t* block : {L"041104B0", L"040904B0"}) {
-        void* value = nullptr;
-        UINT chars = 0;
-        ASSERT_TRUE(
-            VerQueryValueW(info.data(),
-                           (std::wstring(L"\\StringFileInfo\\") + block + L"\\FileDescription").c_str(),
-                           &value, &chars));
-        EXPECT_EQ(std::wstring(static_cast<const wchar_t*>(value)),
-                  L"TOLVARE - 拡張子ごとのアプリケーション起動");
-    }
-}
-
 }  // namespace
 }  // namespace tolvare::test

@@ -60,19 +60,16 @@ TEST_F(FormSelectTest, AColumnOfNumberedButtonsWhoseChoiceStartsItsRowAndEndsThe
         WPARAM wParam;
         int chosenRow;  // 0: nothing starts
     } cases[] = {
-        {2, 2, 2, BM_CLICK, 0, 2},
-        {2, 2, 2, WM_SYSCOMMAND, SC_CLOSE, 0},
-        {3, 3, 3, WM_KEYDOWN, VK_ESCAPE, 0},
-        {10, 10, 10, WM_KEYDOWN, '0', 10},
-        {3, 3, 3, WM_KEYDOWN, '2', 2},
-        {10, 10, 10, WM_KEYDOWN, VK_NUMPAD9, 9},
+        // clang-format off
+        {2, 2, 2, BM_CLICK, 0, 2},           {2, 2, 2, WM_SYSCOMMAND, SC_CLOSE, 0},
+        {3, 3, 3, WM_KEYDOWN, VK_ESCAPE, 0}, {10, 10, 10, WM_KEYDOWN, '0', 10},
+        {3, 3, 3, WM_KEYDOWN, '2', 2},       {10, 10, 10, WM_KEYDOWN, VK_NUMPAD9, 9},
         {10, 10, 10, WM_KEYDOWN, VK_NUMPAD0, 10},  // the last keypad key is the tenth
-        {3, 3, 3, WM_CHAR, '3', 3},
-        {3, 3, 3, WM_KEYDOWN, VK_RETURN, 1},
-        {3, 7, 3, WM_KEYDOWN, '5', 0},
-        {12, 12, 10, WM_KEYDOWN, '0', 10},  // never more than ten
-        {2, 0, 1, WM_KEYDOWN, '2', 0},
-        {2, -5, 1, WM_KEYDOWN, VK_RETURN, 1},  // never fewer than one
+        {3, 3, 3, WM_CHAR, '3', 3},          {3, 3, 3, WM_KEYDOWN, VK_RETURN, 1},
+        {3, 3, 3, WM_KEYDOWN, VK_RETURN, 2},  // after Tab: Enter presses the button with the focus
+        {3, 7, 3, WM_KEYDOWN, '5', 0},       {12, 12, 10, WM_KEYDOWN, '0', 10},     // never more than ten
+        {2, 0, 1, WM_KEYDOWN, '2', 0},       {2, -5, 1, WM_KEYDOWN, VK_RETURN, 1},  // never fewer than one
+        // clang-format on
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(&c - cases);
@@ -112,6 +109,8 @@ TEST_F(FormSelectTest, AColumnOfNumberedButtonsWhoseChoiceStartsItsRowAndEndsThe
         }
         DestroyWindow(other);
 
+        if (c.wParam == VK_RETURN && c.chosenRow == 2)
+            PostMessageW(GetFocus(), WM_KEYDOWN, VK_TAB, 1), PumpFor(20);
         HWND to = c.message == BM_CLICK        ? Form_select().Button(1)
                   : c.message == WM_SYSCOMMAND ? hwnd
                                                : GetFocus();

@@ -30,7 +30,7 @@ TEST(ArgumentsOf, KeepsEverythingAfterTheProgramNameAndItsBlanks) {
     for (const auto& [line, args] : cases) EXPECT_EQ(ArgumentsOf(line), args) << line;
 }
 
-TEST_F(PlatformTest, AnUnreadableProfileAndAProgramThatIsNotThereAreFailures) {
+TEST_F(PlatformTest, AnUnreadableProfileIsAFailureAndAFailureGivesThePlatformsText) {
     // A folder in the profile's place is unreadable, not missing: nothing may be saved over it.
     for (const auto& [path, status] : {std::pair{dir_ / L"no\\none.ini", ReadStatus::kNotFound},
                                        std::pair{dir_.path(), ReadStatus::kFailed}}) {
@@ -38,6 +38,7 @@ TEST_F(PlatformTest, AnUnreadableProfileAndAProgramThatIsNotThereAreFailures) {
         SysError err;
         EXPECT_EQ(Sys().ReadWholeFile(path, bytes, err), status) << path;
     }
+    EXPECT_EQ(Sys().FirstDirEntry(dir_.path() + L"\\", true), L".") << "a folder's first entry, not itself";
     // The platform's text for a known code, as the boxes show it.
     for (const DWORD code :
          {ERROR_FILE_NOT_FOUND, ERROR_ACCESS_DENIED, ERROR_SHARING_VIOLATION, ERROR_DISK_FULL})

@@ -342,6 +342,13 @@ TEST_F(RegistrationTest, TheEditorRefusesWithAStopBoxAndTakesKeysFilesAndDropsAs
         EXPECT_FALSE(IsWindow(form->hwnd())) << key;
         form = Open<FormRegist>({});
     }
+    // Opened by start-up, OK writes the profile; when it cannot, the dialog stays with what was typed.
+    WriteFileBytes(profile_, "[MARK]\r\n"), SetFileAttributesW(profile_.c_str(), FILE_ATTRIBUTE_READONLY);
+    editorCaller = kCallerStartup, selectedMark = 1, boxes.custom = nullptr;
+    form = Open<FormRegist>({{L"ZIP", L"", L""}});
+    Fill(form->hwnd(), {L"ZIP", exe, L"z"}), boxes.Answer(IDABORT), Click(form->Control(R::kCommandOk));
+    EXPECT_TRUE(IsWindow(form->hwnd()) && Shown(form->hwnd()) == (MarkRecord{L"ZIP", exe, L"z"}));
+    SetFileAttributesW(profile_.c_str(), FILE_ATTRIBUTE_NORMAL), editorCaller = 0, boxes.seen.clear();
 }
 
 // Makes (save) or reads a shortcut's target and description with the shell link API, as Explorer.
