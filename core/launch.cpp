@@ -74,11 +74,16 @@ std::optional<std::wstring> Locate(const std::wstring& path) {
     return std::nullopt;
 }
 
-// How the command line names the program: a full path in its short form, as always, and in
-// quotes when a blank is left in it (a volume without short names), so that it names itself.
-std::wstring CommandName(const std::wstring& written) {
-    const std::wstring name = IsFullPath(written) ? GetShortPath(written) : written;
+// A program's name on the command line, in quotes when a blank is left in it (a volume without
+// short names), so that it names itself.
+std::wstring Quoted(const std::wstring& name) {
     return name.find_first_of(kBlanks) == std::wstring::npos ? name : L"\"" + name + L"\"";
+}
+
+// How the command line names a program written inside the registration (quoted, or before its
+// arguments): a full path in its short form, as always.
+std::wstring CommandName(const std::wstring& written) {
+    return Quoted(IsFullPath(written) ? GetShortPath(written) : written);
 }
 
 struct Resolved {
@@ -89,8 +94,9 @@ struct Resolved {
 
 // The file a registration starts, by the first rule that applies; nothing when none finds a file.
 std::optional<Resolved> Resolve(const std::wstring& program) {
-    // A full path naming a file is that file, blanks and all.
-    if (IsFullPath(program) && IsFile(program)) return Resolved{program, CommandName(program), L""};
+    // A full path naming a file is that file, blanks and all; the caller has already put it in
+    // its short form (LaunchMarkRow), so it is not looked up a second time.
+    if (IsFullPath(program) && IsFile(program)) return Resolved{program, Quoted(program), L""};
     // A quoted program and its arguments, as "Copy as path" pastes it.
     if (program.starts_with(L'"')) {
         const size_t close = program.find(L'"', 1);

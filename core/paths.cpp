@@ -1,4 +1,4 @@
-// Short and long forms of paths, and the start of a registered program.
+// Short and long forms of paths. The start of a registered program is in launch.cpp.
 #include "core/paths.h"
 
 #include "core/system.h"

@@ -1,4 +1,4 @@
-// Short and long forms of paths, and the start of a registered program.
+// Short and long forms of paths, and the start of a registered program (launch.cpp).
 #pragma once
 
 #include <cstdint>

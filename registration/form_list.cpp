@@ -186,14 +186,16 @@ void FormList::Command_ok_Click() {
         Unload();
         return;
     }
-    selectedMark = 0;
-    if (markCount > 0) SetListMark();
+    ShowSavedTable();
 }
 
 void FormList::Command_cancel_Click() { Unload(); }
 
 void FormList::Command_save_Click() {
-    if (SaveMarkProfileAll(markTable) == SaveResult::kDeclined) return;
+    if (SaveMarkProfileAll(markTable) != SaveResult::kDeclined) ShowSavedTable();
+}
+
+void FormList::ShowSavedTable() {
     // The save has sorted the table: a row number kept from before would name another row.
     selectedMark = 0;
     if (markCount > 0) SetListMark();

@@ -66,6 +66,8 @@ protected:
 
 private:
     void ShowSendToState(bool inSendTo);
+    // After a save: the list as the save left the table, nothing selected.
+    void ShowSavedTable();
 
     bool openedModal_ = false;
 };

@@ -165,6 +165,10 @@ void FormRegist::Command_cancel_Click() { Unload(); }
 LRESULT FormRegist::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     switch (msg) {
     case WM_COMMAND:
+        if (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL) {
+            DialogKey(LOWORD(wParam));
+            return 0;
+        }
         if (HIWORD(wParam) == BN_CLICKED) {
             switch (LOWORD(wParam)) {
             case kCommandOk: Command_ok_Click(); return 0;
@@ -176,10 +180,6 @@ LRESULT FormRegist::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
         break;
     case WM_CLOSE: Command_cancel_Click(); return 0;
     default: break;
-    }
-    if (msg == WM_COMMAND && (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL)) {
-        DialogKey(LOWORD(wParam));
-        return 0;
     }
     return Window::HandleMessage(msg, wParam, lParam);
 }

@@ -23,8 +23,9 @@ namespace {
 
 constexpr UINT kCp932 = 932;
 
-// One spelling of a path, whichever way the exe was started: full, with the long names of its
-// folders (a short-form start gives a short module path), so every start shares one lock name.
+// One spelling of a file's path, whichever way it was reached: its folder as the file system
+// itself names it (whichever drive, share, link or short name led there), or where the file
+// system cannot tell, the full path with the folder's long names.
 std::wstring CanonicalPath(const std::wstring& path) {
     const auto full = BufferedText(
         [&](wchar_t* out, DWORD size) { return GetFullPathNameW(path.c_str(), size, out, nullptr); });
@@ -32,11 +33,16 @@ std::wstring CanonicalPath(const std::wstring& path) {
     const size_t slash = full->find_last_of(L'\\');
     if (slash == std::wstring::npos) return *full;
     const std::wstring folder = full->substr(0, slash + 1);
-    auto longFolder =
-        BufferedText([&](wchar_t* out, DWORD size) { return GetLongPathNameW(folder.c_str(), out, size); });
-    if (!longFolder) return *full;
-    if (longFolder->empty() || longFolder->back() != L'\\') *longFolder += L'\\';
-    return *longFolder + full->substr(slash + 1);
+    const Handle handle(CreateFileW(folder.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                    nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    auto named = handle.valid() ? FinalPathOf(handle.get()) : std::nullopt;
+    if (!named) {
+        named = BufferedText(
+            [&](wchar_t* out, DWORD size) { return GetLongPathNameW(folder.c_str(), out, size); });
+    }
+    if (!named) return *full;
+    if (named->empty() || named->back() != L'\\') *named += L'\\';
+    return *named + full->substr(slash + 1);
 }
 
 // While it lives, the message boxes this thread opens are made topmost and brought to the front
@@ -129,19 +135,7 @@ std::wstring Win32System::ToUpper(std::wstring_view text) {
 }
 
 std::wstring Win32System::InstanceLockName(const std::wstring& profilePath) {
-    std::wstring profile = CanonicalPath(profilePath);
-    const size_t slash = profile.find_last_of(L'\\');
-    if (slash != std::wstring::npos) {
-        // The folder as the file system itself names it, whichever drive, share or link led there.
-        const std::wstring folder = profile.substr(0, slash + 1);
-        Handle handle(CreateFileW(folder.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                  nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-        if (auto final = handle.valid() ? FinalPathOf(handle.get()) : std::nullopt) {
-            if (final->empty() || final->back() != L'\\') *final += L'\\';
-            profile = *final + profile.substr(slash + 1);
-        }
-    }
-    profile = ToUpper(profile);
+    const std::wstring profile = ToUpper(CanonicalPath(profilePath));
     std::wstring name = L"Local\\TOLVARE-";
     // The UTF-16 code units' bytes, low byte first: a name that stays the same across builds.
     const uint64_t hash =
